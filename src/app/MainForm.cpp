@@ -1,0 +1,114 @@
+#include "app/MainForm.h"
+
+#include "app/Settings.h"
+#include "app/Steps.h"
+#include "link/Discovery.h"
+#include "link/FirmwareUpdate.h"
+
+namespace ravelin {
+namespace {
+
+bool noDeviceSelected(const Core &core) { return core.ui[ControlId::Device].caption == "No Device"; }
+
+} // namespace
+
+MainForm::MainForm(WindowModel &ui, AppState &state, Host &host, Transport &transport)
+    : m_core {ui, state, host, transport}
+{
+}
+
+void MainForm::FormCreate()
+{
+    // The file dialogs open in the working directory while they have no folder
+    // of their own: an empty initial folder tells the host so.
+    ui().clearLines(ControlId::Memo1);
+    ui().setCaption(ControlId::Device, "No Device");
+    state().op.PulseDelaySetting = 5;
+    state().exchange.ReplyLength = 8;
+    state().exchange.PacketLength = 8;
+    m_core.host.pumpMessages();
+}
+
+void MainForm::FormActivate()
+{
+    // The window is activated again after every modal box; the start-up runs once.
+    if (state().activated)
+        return;
+    state().activated = true;
+
+    m_core.host.pumpMessages();
+    ui().setFormEnabled(false);
+    state().device.WordMask = 0x3FFF;
+    state().ConnectionState = 0;
+    ui().setFormEnabled(true);
+    BusyStep(m_core);
+    ui().hide(ControlId::Memo1);
+    RestoreSettings(m_core);
+    FindProgrammer(m_core);
+    if (noDeviceSelected(m_core))
+        ui().show(ControlId::Device_Box);
+    IdleStep(m_core);
+}
+
+bool MainForm::FormCloseQuery()
+{
+    state().exchange.StopRequest = 5;
+    ui().disable(ControlId::Timer1);
+    SaveSettings(m_core);
+    m_core.host.pumpMessages();
+    state().closing = true;
+    return true;
+}
+
+void MainForm::Timer1Timer()
+{
+    state().exchange.StopRequest = 5;
+    state().exchange.ReplyTimedOut = 5;
+}
+
+void MainForm::Quit_AddClick() { state().exchange.StopRequest = 5; }
+
+void MainForm::StaticText3Click()
+{
+    // A search in the middle of a running command would interleave version
+    // queries with its packets.
+    if (state().linkBusy > 0)
+        return;
+    FindProgrammer(m_core);
+    ui().hide(ControlId::Memo1);
+    if (noDeviceSelected(m_core))
+        ui().show(ControlId::Device_Box);
+    IdleStep(m_core);
+}
+
+void MainForm::Start_AddKeyPress(char key)
+{
+    if (key == 'U' || key == 'u')
+        UpdateFirmware(m_core);
+}
+
+void MainForm::click(ControlId id)
+{
+    if (state().closing)
+        return;
+    switch (id) {
+    case ControlId::Quit_Add:
+        Quit_AddClick();
+        break;
+    case ControlId::StaticText3:
+        StaticText3Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainForm::keyPress(ControlId id, char key)
+{
+    if (state().closing)
+        return;
+    if (id == ControlId::Start_Add)
+        Start_AddKeyPress(key);
+}
+
+} // namespace ravelin

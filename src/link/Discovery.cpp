@@ -1,0 +1,92 @@
+#include "link/Discovery.h"
+
+#include "link/D2XXUnit.h"
+#include "link/FirmwareUpdate.h"
+#include "link/PacketExchange.h"
+
+#include <algorithm>
+#include <string>
+
+namespace ravelin {
+namespace {
+
+void showNotFound(Core &core)
+{
+    core.host.messageBox({MessageKind::Information, "The Quillon Programmer Could Not Be Found....",
+                          MessageButtons::Ok, DiscoveryBoxPosition});
+}
+
+std::string versionText(std::uint8_t major, std::uint8_t minor)
+{
+    std::string text = std::to_string(major) + ".";
+    const std::string minorText = std::to_string(minor);
+    if (minorText.size() < 2)
+        text += '0';
+    return text + minorText;
+}
+
+// The search itself; the caller hides the message panel whichever way it ends.
+void search(Core &core)
+{
+    GetFTDeviceCount(core);
+    if (core.st.link.DeviceCount != 1) {
+        showNotFound(core);
+        return;
+    }
+
+    GetFTDeviceSerialNo(core, 0);
+    // The open needs the serial number of the one device attached; the
+    // description read next replaces it in the list text.
+    const std::string serial = core.st.link.LastListText;
+    GetFTDeviceDescription(core, 0);
+    if (Open_USB_Device_By_Serial_Number(core, serial) == ft::Ok)
+        SetTimeouts(core, 40, 0);
+
+    std::uint8_t *packet = commandPacket(core);
+    std::fill(packet, packet + 7, std::uint8_t {0});
+    packet[0] = 0x56;
+    core.st.ConnectionState = 1;
+    SendPacket(core);
+
+    const std::uint8_t *reply = replyBuffer(core);
+    if (reply[6] != 0) {
+        showNotFound(core);
+        return;
+    }
+
+    core.st.ConnectionState = 2;
+    const std::uint8_t major = reply[1];
+    const std::uint8_t minor = reply[2];
+    core.ui.setCaption(ControlId::StaticText3,
+                       "Usb Programmer Found - FirmWare Version " + versionText(major, minor));
+    core.st.FirmwareVersion = major * 256 + minor;
+
+    packet[0] = 0x90;
+    packet[1] = 0x3F;
+    packet[2] = 0x30;
+    SendPacket(core);
+
+    if (core.st.FirmwareVersion < RequiredFirmwareVersion) {
+        const MessageAnswer answer = core.host.messageBox(
+            {MessageKind::Confirmation,
+             "This Software Requires Firmware Version - 1.20\nDo You Want to Flash Update the "
+             "Programmer ?",
+             MessageButtons::YesNo, DiscoveryBoxPosition});
+        if (answer == MessageAnswer::Yes)
+            UpdateFirmware(core);
+    }
+}
+
+} // namespace
+
+void FindProgrammer(Core &core)
+{
+    const LinkBusyScope busy(core);
+    core.ui.clearLines(ControlId::Memo1);
+    core.ui.show(ControlId::Memo1);
+    core.st.link.ShowLinkErrors = false;
+    search(core);
+    core.ui.hide(ControlId::Memo1);
+}
+
+} // namespace ravelin

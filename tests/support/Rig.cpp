@@ -1,0 +1,36 @@
+#include "support/Rig.h"
+
+#include <algorithm>
+
+namespace ravelin::test {
+
+Rig::Rig(sim::ProgrammerOptions options, sim::LinkFaults faults)
+    : programmer(host, std::move(options))
+    , link(programmer, faults)
+{
+    programmer.setTraceSink([this](std::string_view line) { trace.emplace_back(line); });
+    host.setTimerHandler([this] { form.Timer1Timer(); });
+    host.addWakeSource([this] { return programmer.nextArrivalUs(); });
+}
+
+void Rig::start()
+{
+    form.FormCreate();
+    form.FormActivate();
+}
+
+std::vector<std::string> Rig::sent() const
+{
+    std::vector<std::string> lines;
+    std::copy_if(trace.begin(), trace.end(), std::back_inserter(lines),
+                 [](const std::string &line) { return line.starts_with("TX"); });
+    return lines;
+}
+
+bool Rig::boxShown(const std::string &text) const
+{
+    return std::any_of(host.boxes.begin(), host.boxes.end(),
+                       [&](const MessageBoxRequest &box) { return box.text == text; });
+}
+
+} // namespace ravelin::test
