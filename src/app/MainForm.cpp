@@ -2,8 +2,11 @@
 
 #include "app/Settings.h"
 #include "app/Steps.h"
+#include "buffer/Handlers.h"
+#include "devices/Handlers.h"
 #include "link/Discovery.h"
 #include "link/FirmwareUpdate.h"
+#include "operations/Handlers.h"
 
 namespace ravelin {
 namespace {
@@ -87,28 +90,39 @@ void MainForm::Start_AddKeyPress(char key)
         UpdateFirmware(m_core);
 }
 
-void MainForm::click(ControlId id)
+void MainForm::handle(const UiEvent &event)
 {
     if (state().closing)
         return;
-    switch (id) {
-    case ControlId::Quit_Add:
-        Quit_AddClick();
+    switch (event.kind) {
+    case UiEventKind::Click:
+        if (event.id == ControlId::Quit_Add) {
+            Quit_AddClick();
+            return;
+        }
+        if (event.id == ControlId::StaticText3) {
+            StaticText3Click();
+            return;
+        }
         break;
-    case ControlId::StaticText3:
-        StaticText3Click();
+    case UiEventKind::Key:
+        if (event.id == ControlId::Start_Add) {
+            Start_AddKeyPress(event.key);
+            return;
+        }
         break;
-    default:
+    case UiEventKind::Toggled:
+    case UiEventKind::ItemClick:
+    case UiEventKind::TextSet:
+    case UiEventKind::FocusLost:
+    case UiEventKind::MouseDown:
         break;
     }
-}
-
-void MainForm::keyPress(ControlId id, char key)
-{
-    if (state().closing)
+    if (devices::handleEvent(m_core, event))
         return;
-    if (id == ControlId::Start_Add)
-        Start_AddKeyPress(key);
+    if (buffer::handleEvent(m_core, event))
+        return;
+    operations::handleEvent(m_core, event);
 }
 
 } // namespace ravelin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Core.h"
+#include "app/UiEvent.h"
 
 namespace ravelin {
 
@@ -25,11 +26,28 @@ public:
     void StaticText3Click();
     void Start_AddKeyPress(char key);
 
-    // What the view forwards: a click on a control (a button, a static text, a
-    // check box, a radio button, a group box's background) and a character key
-    // pressed while a control has the focus.
-    void click(ControlId id);
-    void keyPress(ControlId id, char key);
+    // Everything the view forwards from the user. Input that arrives after the
+    // window was closed is dropped.
+    void handle(const UiEvent &event);
+    void click(ControlId id) { handle(UiEvent::of(UiEventKind::Click, id)); }
+    void keyPress(ControlId id, char key)
+    {
+        UiEvent event = UiEvent::of(UiEventKind::Key, id);
+        event.key = key;
+        handle(event);
+    }
+    void itemClick(ControlId id, int index)
+    {
+        UiEvent event = UiEvent::of(UiEventKind::ItemClick, id);
+        event.index = index;
+        handle(event);
+    }
+    void toggled(ControlId id, bool checked)
+    {
+        UiEvent event = UiEvent::of(UiEventKind::Toggled, id);
+        event.checked = checked;
+        handle(event);
+    }
 
 private:
     Core m_core;

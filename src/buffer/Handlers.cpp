@@ -1,0 +1,7 @@
+#include "buffer/Handlers.h"
+
+namespace ravelin::buffer {
+
+bool handleEvent(Core &, const UiEvent &) { return false; }
+
+} // namespace ravelin::buffer
