@@ -63,8 +63,7 @@ void FtdiTransport::ContextDeleter::operator()(ftdi_context *context) const
 FtdiTransport::FtdiTransport(std::uint32_t defaultTimeoutMs)
     : m_defaultTimeoutMs(defaultTimeoutMs)
     , m_readTimeoutMs(defaultTimeoutMs)
-{
-}
+{ }
 
 FtdiTransport::~FtdiTransport() = default;
 
@@ -78,15 +77,14 @@ FtdiTransport::Context FtdiTransport::newContext(std::uint32_t timeoutMs)
     return context;
 }
 
-FtStatus FtdiTransport::deviceText(ftdi_context *context, libusb_device *device,
-                                   std::uint32_t what, char (&text)[ft::TextBufferSize])
+FtStatus FtdiTransport::deviceText(ftdi_context *context, libusb_device *device, std::uint32_t what,
+    char (&text)[ft::TextBufferSize])
 {
     // Only the string asked for is fetched: each one is a control transfer.
     char *description = (what & ft::OpenByDescription) != 0 ? text : nullptr;
     char *serial = (what & ft::OpenBySerialNumber) != 0 ? text : nullptr;
     const int result = ftdi_usb_get_strings2(context, device, nullptr, 0, description,
-                                             description ? sizeof text : 0, serial,
-                                             serial ? sizeof text : 0);
+        description ? sizeof text : 0, serial, serial ? sizeof text : 0);
     return stringsStatus(result);
 }
 
@@ -243,8 +241,8 @@ FtStatus FtdiTransport::getQueueStatus(FtHandle handle, std::uint32_t &rxCount)
     return ft::Ok;
 }
 
-FtStatus FtdiTransport::write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                              std::uint32_t &written)
+FtStatus FtdiTransport::write(
+    FtHandle handle, const std::uint8_t *data, std::uint32_t length, std::uint32_t &written)
 {
     written = 0;
     if (const FtStatus status = checkOpen(handle); status != ft::Ok)
@@ -259,8 +257,8 @@ FtStatus FtdiTransport::write(FtHandle handle, const std::uint8_t *data, std::ui
     return writeStatus(result);
 }
 
-FtStatus FtdiTransport::read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                             std::uint32_t &got)
+FtStatus FtdiTransport::read(
+    FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
 {
     got = 0;
     if (const FtStatus status = checkOpen(handle); status != ft::Ok)

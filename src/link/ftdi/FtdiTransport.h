@@ -32,9 +32,9 @@ public:
     FtStatus setTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override;
     FtStatus getQueueStatus(FtHandle handle, std::uint32_t &rxCount) override;
     FtStatus write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                   std::uint32_t &written) override;
-    FtStatus read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                  std::uint32_t &got) override;
+        std::uint32_t &written) override;
+    FtStatus read(
+        FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
 
 private:
     struct ContextDeleter
@@ -47,7 +47,7 @@ private:
     // The serial number or description of one listed device, read with the
     // given context (which must have no device open).
     static FtStatus deviceText(ftdi_context *context, libusb_device *device, std::uint32_t what,
-                               char (&text)[ft::TextBufferSize]);
+        char (&text)[ft::TextBufferSize]);
     FtStatus checkOpen(FtHandle handle) const;
     // One ftdi_read_data call; whatever arrived joins the receive FIFO.
     FtStatus poll();

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -39,6 +40,11 @@ constexpr std::uint32_t ReadChunk = 4096;
 // The two modem and line status bytes at the start of every packet from the chip.
 const Bytes StatusBytes = {0x01, 0x60};
 
+Transfer controlOut(Bytes setup)
+{
+    return {Kind::ControlOut, std::move(setup), 0, {}};
+}
+
 Bytes stringDescriptor(std::string_view text)
 {
     Bytes d = {static_cast<std::uint8_t>(2 + 2 * text.size()), 0x03};
@@ -54,19 +60,19 @@ Bytes stringDescriptor(std::string_view text)
 void addString(std::vector<Transfer> &t, std::uint8_t index, std::string_view text)
 {
     t.push_back({Kind::ControlIn, {0x80, 0x06, 0x00, 0x03, 0x00, 0x00, 0x04, 0x00}, 4,
-                 {0x04, 0x03, 0x09, 0x04}});
+        {0x04, 0x03, 0x09, 0x04}});
     t.push_back({Kind::ControlIn, {0x80, 0x06, index, 0x03, 0x09, 0x04, 0xFF, 0x00}, 255,
-                 stringDescriptor(text)});
+        stringDescriptor(text)});
 }
 
 // ftdi_usb_open_dev after the claim, then the latency timer.
 void addOpen(std::vector<Transfer> &t, std::uint8_t latencyMs)
 {
     // SIO reset of port A
-    t.push_back({Kind::ControlOut, {0x40, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}});
+    t.push_back(controlOut({0x40, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}));
     // 9600 baud on an FT232R: divisor 312.5
-    t.push_back({Kind::ControlOut, {0x40, 0x03, 0x38, 0x41, 0x00, 0x00, 0x00, 0x00}});
-    t.push_back({Kind::ControlOut, {0x40, 0x09, latencyMs, 0x00, 0x01, 0x00, 0x00, 0x00}});
+    t.push_back(controlOut({0x40, 0x03, 0x38, 0x41, 0x00, 0x00, 0x00, 0x00}));
+    t.push_back(controlOut({0x40, 0x09, latencyMs, 0x00, 0x01, 0x00, 0x00, 0x00}));
 }
 
 void addWrite(std::vector<Transfer> &t, const Packet &packet)
@@ -84,8 +90,8 @@ void addRead(std::vector<Transfer> &t, Bytes payload = {})
 
 Bytes part(const Packet &p, std::size_t from, std::size_t to)
 {
-    return Bytes(p.begin() + static_cast<std::ptrdiff_t>(from),
-                 p.begin() + static_cast<std::ptrdiff_t>(to));
+    return Bytes(
+        p.begin() + static_cast<std::ptrdiff_t>(from), p.begin() + static_cast<std::ptrdiff_t>(to));
 }
 
 std::vector<Transfer> exchange()
@@ -110,7 +116,7 @@ std::vector<Transfer> exchange()
     addWrite(t, ThirdRequest);
     addRead(t, Bytes(ThirdReply.begin(), ThirdReply.end()));
     addRead(t);
-    t.push_back({Kind::ControlOut, {0x40, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}});
+    t.push_back(controlOut({0x40, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}));
     addRead(t);
     return t;
 }
@@ -211,7 +217,8 @@ bool writeCapture(const std::string &path, const std::vector<Transfer> &transfer
         id += 0x100;
     }
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
+    file.write(
+        reinterpret_cast<const char *>(out.data()), static_cast<std::streamsize>(out.size()));
     return static_cast<bool>(file);
 }
 
