@@ -161,8 +161,8 @@ FtStatus FtdiTransport::openEx(const char *text, std::uint32_t flags, FtHandle &
     m_deviceGone = false;
     m_fifo.clear();
 
-    // Also resets the chip and sets 9600 baud; the baud rate means nothing
-    // to the programmer, which talks over the FIFO interface.
+    // Also resets the chip and sets 9600 baud: the rate the vendor's driver
+    // leaves a freshly opened chip at, and this program never sets another.
     if (const FtStatus status = openStatus(ftdi_usb_open_dev(context.get(), match));
         status != ft::Ok)
         return status;
@@ -170,6 +170,7 @@ FtStatus FtdiTransport::openEx(const char *text, std::uint32_t flags, FtHandle &
         return ft::IoError;
 
     m_device = std::move(context);
+    // Time-outs belong to a handle, as with the vendor's driver.
     m_readTimeoutMs = m_defaultTimeoutMs;
     m_handle = ++m_lastHandle;
     if (m_handle == 0)

@@ -22,7 +22,6 @@ private slots:
     void usbTimeout();
     void readResult_data();
     void readResult();
-    void writeAndOpenResults();
     void requestedTextIsCut_data();
     void requestedTextIsCut();
     void listTextIsCut_data();
@@ -72,18 +71,6 @@ void TestFtdiResults::readResult()
     const ReadOutcome outcome = readOutcome(result);
     QCOMPARE(outcome.status, status);
     QCOMPARE(outcome.deviceGone, gone);
-}
-
-void TestFtdiResults::writeAndOpenResults()
-{
-    QCOMPARE(writeStatus(8), ft::Ok);
-    QCOMPARE(writeStatus(-1), ft::IoError);
-    QCOMPARE(writeStatus(-666), ft::DeviceNotOpened);
-    QCOMPARE(openStatus(0), ft::Ok);
-    QCOMPARE(openStatus(-5), ft::DeviceNotOpened);
-    QCOMPARE(stringsStatus(0), ft::Ok);
-    QCOMPARE(stringsStatus(-4), ft::DeviceNotOpened);
-    QCOMPARE(stringsStatus(-9), ft::IoError);
 }
 
 void TestFtdiResults::requestedTextIsCut_data()
