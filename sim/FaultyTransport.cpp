@@ -12,8 +12,8 @@ FtStatus FaultyTransport::getQueueStatus(FtHandle handle, std::uint32_t &rxCount
     return m_inner.getQueueStatus(handle, rxCount);
 }
 
-FtStatus FaultyTransport::write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                                std::uint32_t &written)
+FtStatus FaultyTransport::write(
+    FtHandle handle, const std::uint8_t *data, std::uint32_t length, std::uint32_t &written)
 {
     ++m_packets;
     if (m_faults.shortWritePacket == m_packets) {
@@ -25,8 +25,8 @@ FtStatus FaultyTransport::write(FtHandle handle, const std::uint8_t *data, std::
     return m_inner.write(handle, data, length, written);
 }
 
-FtStatus FaultyTransport::read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                               std::uint32_t &got)
+FtStatus FaultyTransport::read(
+    FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
 {
     const bool shortReply = m_faults.shortReplyPacket == m_packets;
     // What a short reply does not deliver keeps the buffer's old contents.
@@ -36,7 +36,7 @@ FtStatus FaultyTransport::read(FtHandle handle, std::uint8_t *data, std::uint32_
         return status;
     if (shortReply && got > m_faults.shortReplyBytes) {
         std::copy(before.begin() + m_faults.shortReplyBytes, before.begin() + got,
-                  data + m_faults.shortReplyBytes);
+            data + m_faults.shortReplyBytes);
         got = m_faults.shortReplyBytes;
     }
     if (m_faults.corruptReplyPacket == m_packets && m_faults.corruptByte < got)

@@ -34,13 +34,15 @@ public:
     FaultyTransport(Transport &inner, LinkFaults faults)
         : m_inner(inner)
         , m_faults(faults)
-    {
-    }
+    { }
 
     LinkFaults &faults() { return m_faults; }
     std::uint64_t packetsWritten() const { return m_packets; }
 
-    FtStatus listDeviceCount(std::uint32_t &count) override { return m_inner.listDeviceCount(count); }
+    FtStatus listDeviceCount(std::uint32_t &count) override
+    {
+        return m_inner.listDeviceCount(count);
+    }
     FtStatus listDeviceByIndex(std::uint32_t index, char *buffer, std::uint32_t flags) override
     {
         return m_inner.listDeviceByIndex(index, buffer, flags);
@@ -56,9 +58,9 @@ public:
     }
     FtStatus getQueueStatus(FtHandle handle, std::uint32_t &rxCount) override;
     FtStatus write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                   std::uint32_t &written) override;
-    FtStatus read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                  std::uint32_t &got) override;
+        std::uint32_t &written) override;
+    FtStatus read(
+        FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
 
 private:
     Transport &m_inner;

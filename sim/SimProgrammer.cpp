@@ -44,10 +44,12 @@ SimProgrammer::SimProgrammer(Clock &clock, ProgrammerOptions options, TargetSock
     : m_clock(clock)
     , m_options(std::move(options))
     , m_socket(socket ? socket : &m_emptySocket)
-{
-}
+{ }
 
-void SimProgrammer::setSocket(TargetSocket *socket) { m_socket = socket ? socket : &m_emptySocket; }
+void SimProgrammer::setSocket(TargetSocket *socket)
+{
+    m_socket = socket ? socket : &m_emptySocket;
+}
 
 std::optional<std::uint64_t> SimProgrammer::nextArrivalUs() const
 {
@@ -143,8 +145,8 @@ FtStatus SimProgrammer::getQueueStatus(FtHandle handle, std::uint32_t &rxCount)
     return ft::Ok;
 }
 
-FtStatus SimProgrammer::write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                              std::uint32_t &written)
+FtStatus SimProgrammer::write(
+    FtHandle handle, const std::uint8_t *data, std::uint32_t length, std::uint32_t &written)
 {
     written = 0;
     if (const FtStatus status = checkHandle(handle); status != ft::Ok)
@@ -168,8 +170,8 @@ FtStatus SimProgrammer::write(FtHandle handle, const std::uint8_t *data, std::ui
     return ft::Ok;
 }
 
-FtStatus SimProgrammer::read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                             std::uint32_t &got)
+FtStatus SimProgrammer::read(
+    FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
 {
     got = 0;
     if (const FtStatus status = checkHandle(handle); status != ft::Ok)

@@ -64,9 +64,9 @@ public:
     FtStatus setTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) override;
     FtStatus getQueueStatus(FtHandle handle, std::uint32_t &rxCount) override;
     FtStatus write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                   std::uint32_t &written) override;
-    FtStatus read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                  std::uint32_t &got) override;
+        std::uint32_t &written) override;
+    FtStatus read(
+        FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
 
 private:
     struct QueuedByte

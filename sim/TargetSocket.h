@@ -37,8 +37,7 @@ class EmptySocket : public TargetSocket
 public:
     explicit EmptySocket(std::uint16_t level = 0x0000)
         : m_level(level)
-    {
-    }
+    { }
     void reset() override { }
     void setLines(std::uint8_t, std::uint8_t) override { }
     void serialCommand(std::uint8_t) override { }

@@ -19,51 +19,51 @@ constexpr FontInfo Fixed15 {FontFace::Fixedsys, 15, true};
 
 constexpr std::array<std::string_view, 0> NoItems {};
 constexpr std::array<std::string_view, 2> FileTypeItems {"Binary", "Intel Hex"};
-constexpr std::array<std::string_view, 4> FillItems {"Fill Buffer With 0000", "Fill Buffer With FFFF",
-                                                     "Fill Buffer With XXXX", "Cancel"};
-constexpr std::array<std::string_view, 4> Borv2Items {"4.5 Volts", "4.2 Volts", "2.7 Volts",
-                                                      "2.5 Volts"};
+constexpr std::array<std::string_view, 4> FillItems {
+    "Fill Buffer With 0000", "Fill Buffer With FFFF", "Fill Buffer With XXXX", "Cancel"};
+constexpr std::array<std::string_view, 4> Borv2Items {
+    "4.5 Volts", "4.2 Volts", "2.7 Volts", "2.5 Volts"};
 constexpr std::array<std::string_view, 2> Borv1Items {"4.0 Volts", "2.5 Volts"};
 constexpr std::array<std::string_view, 3> VerifyItems {"3 Volts", "5 Volts", "6 Volts"};
 
-constexpr ControlInfo button(I id, std::string_view name, Rect r, std::string_view caption,
-                             bool visible = true)
+constexpr ControlInfo button(
+    I id, std::string_view name, Rect r, std::string_view caption, bool visible = true)
 {
-    return {id, name, K::Button, I::None, r, caption, NoItems, -1, visible, true, C::Default,
-            Command};
+    return {
+        id, name, K::Button, I::None, r, caption, NoItems, -1, visible, true, C::Default, Command};
 }
 
 constexpr ControlInfo text(I id, std::string_view name, Rect r, std::string_view caption,
-                           Colour colour, bool sunken, bool visible, FontInfo font = Window)
+    Colour colour, bool sunken, bool visible, FontInfo font = Window)
 {
-    return {id, name, K::StaticText, I::None, r, caption, NoItems, -1, visible, true, colour,
-            font, sunken};
+    return {id, name, K::StaticText, I::None, r, caption, NoItems, -1, visible, true, colour, font,
+        sunken};
 }
 
-constexpr ControlInfo list(I id, std::string_view name, Rect r, std::span<const std::string_view> items,
-                           FontInfo font)
+constexpr ControlInfo list(
+    I id, std::string_view name, Rect r, std::span<const std::string_view> items, FontInfo font)
 {
     return {id, name, K::ListBox, I::None, r, {}, items, -1, false, true, C::Default, font, false,
-            0, 15};
+        0, 15};
 }
 
 constexpr ControlInfo edit(I id, std::string_view name, Rect r)
 {
-    return {id, name, K::Edit, I::None, r, {}, NoItems, -1, false, true, C::Default, Fixed11,
-            false, 4};
+    return {
+        id, name, K::Edit, I::None, r, {}, NoItems, -1, false, true, C::Default, Fixed11, false, 4};
 }
 
 constexpr ControlInfo group(I id, std::string_view name, Rect r, std::string_view caption)
 {
-    return {id, name, K::GroupBox, I::None, r, caption, NoItems, -1, true, true, C::Yellow,
-            Command};
+    return {
+        id, name, K::GroupBox, I::None, r, caption, NoItems, -1, true, true, C::Yellow, Command};
 }
 
-constexpr ControlInfo radioGroup(I id, std::string_view name, Rect r, std::span<const std::string_view> items,
-                                 int index, bool visible, std::string_view caption)
+constexpr ControlInfo radioGroup(I id, std::string_view name, Rect r,
+    std::span<const std::string_view> items, int index, bool visible, std::string_view caption)
 {
     return {id, name, K::RadioGroup, I::None, r, caption, items, index, visible, true, C::Yellow,
-            Command};
+        Command};
 }
 
 constexpr ControlInfo diagram(I id, std::string_view name, Rect r, FontInfo font)
@@ -74,16 +74,17 @@ constexpr ControlInfo diagram(I id, std::string_view name, Rect r, FontInfo font
 constexpr ControlInfo fuse(I id, std::string_view name, int row, std::string_view caption)
 {
     return {id, name, K::CheckBox, I::Fuse_Settings, {8, 14 + 16 * row, 140, 17}, caption, NoItems,
-            -1, true, id == I::Protec, C::Yellow, Command};
+        -1, true, id == I::Protec, C::Yellow, Command};
 }
 
 constexpr ControlInfo osc(I id, std::string_view name, int row, std::string_view caption)
 {
-    return {id, name, K::RadioButton, I::Osc_Settings, {8, 12 + 14 * row, 105, 17}, caption, NoItems,
-            -1, true, false, C::Yellow, Command};
+    return {id, name, K::RadioButton, I::Osc_Settings, {8, 12 + 14 * row, 105, 17}, caption,
+        NoItems, -1, true, false, C::Yellow, Command};
 }
 
-constexpr ControlInfo backdrop(I id, std::string_view name, Rect r, Colour colour, bool visible = true)
+constexpr ControlInfo backdrop(
+    I id, std::string_view name, Rect r, Colour colour, bool visible = true)
 {
     return {id, name, K::Label, I::None, r, {}, NoItems, -1, visible, true, colour, Window};
 }
@@ -109,20 +110,21 @@ constexpr std::array<ControlInfo, ControlCount> Table {{
     button(I::Verify_EE, "Verify_EE", {120, 76, 103, 21}, "Verify EE", false),
     button(I::Quit_Add, "Quit_Add", {240, 8, 57, 21}, "0000"),
 
-    text(I::StaticText3, "StaticText3", {360, 8, 141, 17}, "Looking For Programmer", C::Yellow, true,
-         true),
+    text(I::StaticText3, "StaticText3", {360, 8, 141, 17}, "Looking For Programmer", C::Yellow,
+        true, true),
     text(I::StaticText2, "StaticText2", {128, 52, 69, 17}, "StaticText2", C::Red, true, false),
-    text(I::StaticText1, "StaticText1", {8, 578, 243, 17}, "Last File Loaded in Buffer=No File Loaded",
-         C::Silver, true, true, {FontFace::MsSansSerif, 12, true}),
+    text(I::StaticText1, "StaticText1", {8, 578, 243, 17},
+        "Last File Loaded in Buffer=No File Loaded", C::Silver, true, true,
+        {FontFace::MsSansSerif, 12, true}),
     {I::Memo1, "Memo1", K::Memo, I::None, {278, 312, 377, 169}, "Memo1", NoItems, -1, true, true,
-     C::Default, Fixed11},
+        C::Default, Fixed11},
     list(I::Device_Box, "Device_Box", {494, 30, 337, 491}, NoItems, Fixed11),
     list(I::File_Type, "File_Type", {120, 224, 81, 35}, FileTypeItems, Fixed13),
     list(I::FillBox, "FillBox", {120, 176, 177, 68}, FillItems, Fixed11),
     edit(I::FillEdit, "FillEdit", {304, 205, 49, 23}),
     edit(I::Chg_Edit_Add, "Chg_Edit_Add", {310, 24, 54, 23}),
     {I::Edit_1, "Edit_1", K::RichEdit, I::None, {280, 48, 401, 265}, "Edit_1", NoItems, -1, false,
-     true, C::Default, {FontFace::CourierNew, 12, false}},
+        true, C::Default, {FontFace::CourierNew, 12, false}},
     text(I::Buf_Start, "Buf_Start", {392, 28, 84, 17}, "Start of Buffer", C::White, false, false),
     text(I::ID_Start, "ID_Start", {496, 28, 63, 17}, "Start of ID", C::White, false, false),
     text(I::EE_Start, "EE_Start", {576, 28, 93, 17}, "Start of EEprom", C::White, false, false),
@@ -130,7 +132,7 @@ constexpr std::array<ControlInfo, ControlCount> Table {{
     group(I::Fuse_Settings, "Fuse_Settings", {8, 384, 150, 185}, "Fuse Settings"),
     group(I::Osc_Settings, "Osc_Settings", {164, 432, 116, 137}, "Osc Selection"),
     text(I::Fuse_Data, "Fuse_Data", {178, 405, 89, 20}, "Fuse = 3FFF", C::Yellow, true, true,
-         {FontFace::MsSansSerif, 14, true}),
+        {FontFace::MsSansSerif, 14, true}),
     radioGroup(I::BORV2, "BORV2", {286, 496, 110, 73}, Borv2Items, 0, true, "Brown Out Reset"),
     radioGroup(I::BORV1, "BORV1", {286, 525, 110, 44}, Borv1Items, 0, false, "Brown Out Reset"),
     radioGroup(I::V_Verify, "V_Verify", {402, 509, 80, 60}, VerifyItems, 1, true, "Verify @ "),
@@ -191,10 +193,19 @@ constexpr FormInfo MainFormInfo {
 
 } // namespace
 
-const ControlInfo &controlInfo(ControlId id) { return Table[indexOf(id)]; }
+const ControlInfo &controlInfo(ControlId id)
+{
+    return Table[indexOf(id)];
+}
 
-std::span<const ControlInfo> allControls() { return Table; }
+std::span<const ControlInfo> allControls()
+{
+    return Table;
+}
 
-const FormInfo &formInfo() { return MainFormInfo; }
+const FormInfo &formInfo()
+{
+    return MainFormInfo;
+}
 
 } // namespace ravelin

@@ -93,7 +93,10 @@ enum class ControlId : std::uint8_t {
 
 inline constexpr std::size_t ControlCount = static_cast<std::size_t>(ControlId::Count);
 
-constexpr std::size_t indexOf(ControlId id) { return static_cast<std::size_t>(id); }
+constexpr std::size_t indexOf(ControlId id)
+{
+    return static_cast<std::size_t>(id);
+}
 
 enum class ControlKind : std::uint8_t {
     Button,

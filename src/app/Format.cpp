@@ -16,7 +16,13 @@ std::string hexDigits(std::uint32_t value, int digits)
 
 } // namespace
 
-std::string hex4(std::uint32_t value) { return hexDigits(value & 0xFFFF, 4); }
-std::string hex2(std::uint32_t value) { return hexDigits(value & 0xFF, 2); }
+std::string hex4(std::uint32_t value)
+{
+    return hexDigits(value & 0xFFFF, 4);
+}
+std::string hex2(std::uint32_t value)
+{
+    return hexDigits(value & 0xFF, 2);
+}
 
 } // namespace ravelin

@@ -11,14 +11,16 @@
 namespace ravelin {
 namespace {
 
-bool noDeviceSelected(const Core &core) { return core.ui[ControlId::Device].caption == "No Device"; }
+bool noDeviceSelected(const Core &core)
+{
+    return core.ui[ControlId::Device].caption == "No Device";
+}
 
 } // namespace
 
 MainForm::MainForm(WindowModel &ui, AppState &state, Host &host, Transport &transport)
     : m_core {ui, state, host, transport}
-{
-}
+{ }
 
 void MainForm::FormCreate()
 {
@@ -69,7 +71,10 @@ void MainForm::Timer1Timer()
     state().exchange.ReplyTimedOut = 5;
 }
 
-void MainForm::Quit_AddClick() { state().exchange.StopRequest = 5; }
+void MainForm::Quit_AddClick()
+{
+    state().exchange.StopRequest = 5;
+}
 
 void MainForm::StaticText3Click()
 {

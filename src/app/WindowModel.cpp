@@ -149,12 +149,15 @@ void WindowModel::setFormEnabled(bool enabled)
         observer->formEnabledChanged(enabled);
 }
 
-void WindowModel::addObserver(WindowObserver *observer) { m_observers.push_back(observer); }
+void WindowModel::addObserver(WindowObserver *observer)
+{
+    m_observers.push_back(observer);
+}
 
 void WindowModel::removeObserver(WindowObserver *observer)
 {
-    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer),
-                      m_observers.end());
+    m_observers.erase(
+        std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
 }
 
 } // namespace ravelin

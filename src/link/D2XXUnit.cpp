@@ -82,8 +82,8 @@ FtStatus ResetDevice(Core &core)
 
 FtStatus SetTimeouts(Core &core, std::uint32_t readMs, std::uint32_t writeMs)
 {
-    return checked(core, "FT_SetTimeouts",
-                   core.transport.setTimeouts(core.st.link.handle, readMs, writeMs));
+    return checked(
+        core, "FT_SetTimeouts", core.transport.setTimeouts(core.st.link.handle, readMs, writeMs));
 }
 
 FtStatus GetQueueStatus(Core &core)

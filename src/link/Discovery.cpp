@@ -13,7 +13,7 @@ namespace {
 void showNotFound(Core &core)
 {
     core.host.messageBox({MessageKind::Information, "The Quillon Programmer Could Not Be Found....",
-                          MessageButtons::Ok, DiscoveryBoxPosition});
+        MessageButtons::Ok, DiscoveryBoxPosition});
 }
 
 std::string versionText(std::uint8_t major, std::uint8_t minor)
@@ -58,7 +58,7 @@ void search(Core &core)
     const std::uint8_t major = reply[1];
     const std::uint8_t minor = reply[2];
     core.ui.setCaption(ControlId::StaticText3,
-                       "Usb Programmer Found - FirmWare Version " + versionText(major, minor));
+        "Usb Programmer Found - FirmWare Version " + versionText(major, minor));
     core.st.FirmwareVersion = major * 256 + minor;
 
     packet[0] = 0x90;
@@ -67,11 +67,10 @@ void search(Core &core)
     SendPacket(core);
 
     if (core.st.FirmwareVersion < RequiredFirmwareVersion) {
-        const MessageAnswer answer = core.host.messageBox(
-            {MessageKind::Confirmation,
-             "This Software Requires Firmware Version - 1.20\nDo You Want to Flash Update the "
-             "Programmer ?",
-             MessageButtons::YesNo, DiscoveryBoxPosition});
+        const MessageAnswer answer = core.host.messageBox({MessageKind::Confirmation,
+            "This Software Requires Firmware Version - 1.20\nDo You Want to Flash Update the "
+            "Programmer ?",
+            MessageButtons::YesNo, DiscoveryBoxPosition});
         if (answer == MessageAnswer::Yes)
             UpdateFirmware(core);
     }

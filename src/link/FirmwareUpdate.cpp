@@ -74,15 +74,14 @@ void finishUpdate(Core &core, const std::vector<std::uint8_t> &bytes)
     for (int i = 0; i < 8; ++i)
         core.ui.appendLine(ControlId::Memo1, hex2(reply[i]));
     // A file cut off inside the header has no expected checksum: read as 0.
-    const auto headerByte = [&bytes](std::size_t i) -> std::uint8_t {
-        return i < bytes.size() ? bytes[i] : 0;
-    };
-    core.ui.appendLine(ControlId::Memo1,
-                       "Expected - " + hex2(headerByte(14)) + hex2(headerByte(15)));
+    const auto headerByte
+        = [&bytes](std::size_t i) -> std::uint8_t { return i < bytes.size() ? bytes[i] : 0; };
+    core.ui.appendLine(
+        ControlId::Memo1, "Expected - " + hex2(headerByte(14)) + hex2(headerByte(15)));
     core.ui.appendLine(ControlId::Memo1, "Found    - " + hex2(reply[2]) + hex2(reply[3]));
     const bool good = reply[2] == headerByte(14) && reply[3] == headerByte(15);
     core.host.messageBox({MessageKind::Warning, good ? "Good Update..." : "Warning: Bad Update...",
-                          MessageButtons::Ok, {}});
+        MessageButtons::Ok, {}});
 
     constexpr std::uint8_t Closing[8] = {0x52, 0, 0, 0, 0, 0, 0, 0x52};
     std::copy(std::begin(Closing), std::end(Closing), commandPacket(core));
@@ -111,8 +110,8 @@ void UpdateFirmware(Core &core)
         const std::vector<std::uint8_t> bytes = readUpdateFile(*chosen);
         if (!signatureMatches(bytes)) {
             core.host.messageBox({MessageKind::Warning,
-                                  "Invalid File Type...\nCan Not Update Units With This File......",
-                                  MessageButtons::Ok, {}});
+                "Invalid File Type...\nCan Not Update Units With This File......",
+                MessageButtons::Ok, {}});
         } else {
             core.st.exchange.PacketLength = FirmwareRecordSize;
             sendRecords(core, bytes);

@@ -12,7 +12,10 @@ namespace {
 // enough that a wait does not keep a core busy.
 constexpr std::uint64_t PollRestUs = 1000;
 
-void markLinkFailed(Core &core) { core.st.exchange.linkFailed = true; }
+void markLinkFailed(Core &core)
+{
+    core.st.exchange.linkFailed = true;
+}
 
 } // namespace
 
@@ -53,8 +56,8 @@ void AwaitReply(Core &core)
             core.st.link.receive[6] = 0x55;
             core.ui.disable(ControlId::Timer1);
             core.ui.insertLine(ControlId::Memo1,
-                               "Device no longer present ... PortStatus-" + std::to_string(status)
-                                   + " USB-" + std::to_string(exchange.ReplyTimedOut));
+                "Device no longer present ... PortStatus-" + std::to_string(status) + " USB-"
+                    + std::to_string(exchange.ReplyTimedOut));
             core.st.editor.caretRow = 0;
             markLinkFailed(core);
             return;

@@ -19,7 +19,13 @@ void ResetProgrammer(Core &core);
 // The packet checksum: the sum of bytes 0..6, modulo 256.
 std::uint8_t packetChecksum(const std::uint8_t *packet);
 
-inline std::uint8_t *commandPacket(Core &core) { return core.st.link.transmit.data(); }
-inline const std::uint8_t *replyBuffer(const Core &core) { return core.st.link.receive.data(); }
+inline std::uint8_t *commandPacket(Core &core)
+{
+    return core.st.link.transmit.data();
+}
+inline const std::uint8_t *replyBuffer(const Core &core)
+{
+    return core.st.link.receive.data();
+}
 
 } // namespace ravelin

@@ -43,12 +43,12 @@ public:
     virtual FtStatus resetDevice(FtHandle handle) = 0;
     virtual FtStatus setTimeouts(FtHandle handle, std::uint32_t readMs, std::uint32_t writeMs) = 0;
     virtual FtStatus getQueueStatus(FtHandle handle, std::uint32_t &rxCount) = 0;
-    virtual FtStatus write(FtHandle handle, const std::uint8_t *data, std::uint32_t length,
-                           std::uint32_t &written)
+    virtual FtStatus write(
+        FtHandle handle, const std::uint8_t *data, std::uint32_t length, std::uint32_t &written)
         = 0;
     // Waits at most the read time-out and returns what arrived, with status Ok.
-    virtual FtStatus read(FtHandle handle, std::uint8_t *data, std::uint32_t length,
-                          std::uint32_t &got)
+    virtual FtStatus read(
+        FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
         = 0;
 };
 

@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(int(commandPacket(rig.form.core())[7]), sum);
         QVERIFY(!rig.sent().empty());
         QCOMPARE(rig.sent().front().substr(rig.sent().front().size() - 2),
-                 QString::asprintf("%02X", sum).toStdString());
+            QString::asprintf("%02X", sum).toStdString());
     }
 
     // Codes below 0x80 are answered and read; the others go out and nothing waits.
@@ -164,7 +164,8 @@ private slots:
         SendPacket(rig.form.core());
         const std::uint64_t waited = rig.host.nowUs() - start;
         QVERIFY2(waited >= 1'000'000 && waited < 1'002'000, std::to_string(waited).c_str());
-        QCOMPARE(rig.memo().front(), std::string("Device no longer present ... PortStatus-0 USB-5"));
+        QCOMPARE(
+            rig.memo().front(), std::string("Device no longer present ... PortStatus-0 USB-5"));
         QCOMPARE(int(rig.st.link.receive[6]), 0x55);
         QCOMPARE(rig.st.exchange.StopRequest, 5);
         QCOMPARE(rig.st.editor.caretRow, 0);
@@ -182,7 +183,8 @@ private slots:
         openProgrammer(rig);
         setPacket(rig, {0x24, 0, 0, 0, 0, 0, 0});
         SendPacket(rig.form.core());
-        QCOMPARE(rig.memo().front(), std::string("Device no longer present ... PortStatus-4 USB-0"));
+        QCOMPARE(
+            rig.memo().front(), std::string("Device no longer present ... PortStatus-4 USB-0"));
         QCOMPARE(int(rig.st.link.receive[6]), 0x55);
         QVERIFY(rig.st.exchange.linkFailed);
     }
@@ -309,7 +311,8 @@ private slots:
         AppState st;
         FakeHost host(ui);
         sim::ProgrammerOptions options;
-        options.devices = {{std::string(std::size_t(length), 'S'), std::string(std::size_t(length), 'D')}};
+        options.devices
+            = {{std::string(std::size_t(length), 'S'), std::string(std::size_t(length), 'D')}};
         RecordingTransport transport(host, options);
         Core core {ui, st, host, transport};
         st.link.ShowLinkErrors = false;

@@ -15,7 +15,10 @@ FakeHost::FakeHost(WindowModel &ui)
         m_nextTickUs = m_nowUs + TimerPeriodUs;
 }
 
-FakeHost::~FakeHost() { m_ui.removeObserver(this); }
+FakeHost::~FakeHost()
+{
+    m_ui.removeObserver(this);
+}
 
 void FakeHost::controlChanged(ControlId id, Change what)
 {
@@ -27,7 +30,10 @@ void FakeHost::controlChanged(ControlId id, Change what)
         m_nextTickUs.reset();
 }
 
-void FakeHost::sleepUs(std::uint64_t us) { m_nowUs += us; }
+void FakeHost::sleepUs(std::uint64_t us)
+{
+    m_nowUs += us;
+}
 
 void FakeHost::pumpMessages()
 {
@@ -132,6 +138,9 @@ bool FakeHost::raiseProcessPriority()
     return !priorityCallFails;
 }
 
-void FakeHost::restoreProcessPriority() { ++priorityRestored; }
+void FakeHost::restoreProcessPriority()
+{
+    ++priorityRestored;
+}
 
 } // namespace ravelin::test

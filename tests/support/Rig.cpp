@@ -23,14 +23,14 @@ std::vector<std::string> Rig::sent() const
 {
     std::vector<std::string> lines;
     std::copy_if(trace.begin(), trace.end(), std::back_inserter(lines),
-                 [](const std::string &line) { return line.starts_with("TX"); });
+        [](const std::string &line) { return line.starts_with("TX"); });
     return lines;
 }
 
 bool Rig::boxShown(const std::string &text) const
 {
     return std::any_of(host.boxes.begin(), host.boxes.end(),
-                       [&](const MessageBoxRequest &box) { return box.text == text; });
+        [&](const MessageBoxRequest &box) { return box.text == text; });
 }
 
 } // namespace ravelin::test
