@@ -52,6 +52,12 @@ public:
     std::uint64_t packetsWritten() const { return m_packets; }
     bool unplugged() const { return m_unplugged; }
     void unplug() { m_unplugged = true; }
+    // Devices plugged into the bus (again): the programmer answers once more.
+    void plugIn(std::vector<SimDevice> devices)
+    {
+        m_options.devices = std::move(devices);
+        m_unplugged = false;
+    }
     // The firmware records received since the last end-of-records packet.
     std::uint64_t recordsReceived() const { return m_recordsReceived; }
     // When the next queued reply byte becomes visible, if any is in flight.
