@@ -19,6 +19,7 @@ WindowModel::WindowModel()
         state.itemIndex = info.itemIndex;
         state.visible = info.visible;
         state.enabled = info.enabled;
+        state.height = info.rect.height;
     }
     openDialog1.mustExist = true;
     saveDialog1.askOverwrite = true;
@@ -86,6 +87,15 @@ void WindowModel::setTopIndex(ControlId id, int index)
         return;
     state.topIndex = index;
     notify(id, Change::TopIndex);
+}
+
+void WindowModel::setHeight(ControlId id, int height)
+{
+    ControlState &state = m_states[indexOf(id)];
+    if (state.height == height)
+        return;
+    state.height = height;
+    notify(id, Change::Height);
 }
 
 void WindowModel::setItems(ControlId id, std::vector<std::string> items)

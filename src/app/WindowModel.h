@@ -18,6 +18,7 @@ struct ControlState
     bool checked = false;
     bool visible = true;
     bool enabled = true;
+    int height = 0; // the backdrops grow and shrink with the buttons they frame
 };
 
 // A file dialog's settings, kept between runs of the dialog.
@@ -43,6 +44,7 @@ enum class Change : std::uint8_t {
     Checked,
     Visible,
     Enabled,
+    Height,
 };
 
 class WindowObserver
@@ -69,6 +71,7 @@ public:
     bool setChecked(ControlId id, bool checked); // true when the state changed
     bool setItemIndex(ControlId id, int index); // true when the selection changed
     void setTopIndex(ControlId id, int index);
+    void setHeight(ControlId id, int height);
     void setItems(ControlId id, std::vector<std::string> items);
     void setLines(ControlId id, std::vector<std::string> lines);
     void setLine(ControlId id, std::size_t row, std::string line);
