@@ -1,0 +1,130 @@
+// Round-trip figures of the packet exchange on the simulated programmer:
+// host CPU time per packet with a zero-latency link, and the wall time of one
+// version query on the real clock with the modelled latency timer.
+#include "app/AppState.h"
+#include "app/Host.h"
+#include "app/WindowModel.h"
+#include "link/D2XXUnit.h"
+#include "link/PacketExchange.h"
+#include "sim/SimProgrammer.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <thread>
+#include <vector>
+
+using namespace ravelin;
+
+namespace {
+
+// A host on either clock: virtual (sleeps and waits cost nothing) or real.
+class BenchHost : public Host
+{
+public:
+    explicit BenchHost(bool realClock)
+        : m_real(realClock)
+    { }
+    std::uint64_t nowUs() const override
+    {
+        if (!m_real)
+            return m_virtualUs;
+        return std::uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now().time_since_epoch())
+                                 .count());
+    }
+    void sleepUs(std::uint64_t us) override
+    {
+        if (m_real)
+            std::this_thread::sleep_for(std::chrono::microseconds(us));
+        else
+            m_virtualUs += us;
+    }
+    void pumpMessages() override { }
+    void idleWait(std::uint64_t maxUs) override
+    {
+        // The programmer's next reply is the only event there is.
+        std::uint64_t until = nowUs() + maxUs;
+        if (m_programmer) {
+            if (const auto arrival = m_programmer->nextArrivalUs())
+                until = std::min(until, *arrival);
+        }
+        sleepUs(until > nowUs() ? until - nowUs() : 0);
+    }
+    MessageAnswer messageBox(const MessageBoxRequest &) override { return MessageAnswer::Ok; }
+    std::optional<std::string> runOpenDialog(FileDialogState &) override { return {}; }
+    std::optional<std::string> runSaveDialog(FileDialogState &) override { return {}; }
+    bool raiseProcessPriority() override { return true; }
+    void restoreProcessPriority() override { }
+
+    sim::SimProgrammer *m_programmer = nullptr;
+
+private:
+    bool m_real;
+    std::uint64_t m_virtualUs = 0;
+};
+
+double cpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+struct Figures
+{
+    double perPacketUs;
+    double minUs;
+    double maxUs;
+};
+
+Figures versionQueries(bool realClock, std::uint64_t latencyUs, int count)
+{
+    WindowModel ui;
+    AppState st;
+    BenchHost host(realClock);
+    sim::ProgrammerOptions options;
+    options.latencyUs = latencyUs;
+    sim::SimProgrammer programmer(host, options);
+    host.m_programmer = &programmer;
+    Core core {ui, st, host, programmer};
+    st.link.ShowLinkErrors = false;
+    Open_USB_Device_By_Serial_Number(core, options.devices.front().serial);
+    SetTimeouts(core, 40, 0);
+    st.ConnectionState = 2;
+
+    std::vector<double> each;
+    each.reserve(std::size_t(count));
+    const double cpuStart = cpuSeconds();
+    for (int i = 0; i < count; ++i) {
+        std::uint8_t *packet = commandPacket(core);
+        std::fill(packet, packet + 7, std::uint8_t {0});
+        packet[0] = 0x56;
+        const std::uint64_t start = host.nowUs();
+        SendPacket(core);
+        each.push_back(double(host.nowUs() - start));
+    }
+    const double cpu = cpuSeconds() - cpuStart;
+    const auto [lo, hi] = std::minmax_element(each.begin(), each.end());
+    double sum = 0;
+    for (double us : each)
+        sum += us;
+    return {realClock ? sum / count : cpu * 1e6 / count, *lo, *hi};
+}
+
+} // namespace
+
+int main()
+{
+    std::printf("| figure | per 0x56 round trip | min | max |\n|---|---|---|---|\n");
+    const Figures cpu = versionQueries(false, 0, 200000);
+    std::printf(
+        "| host CPU time, zero-latency link, virtual clock | %.2f us | | |\n", cpu.perPacketUs);
+    for (const std::uint64_t latencyMs : {1u, 16u}) {
+        const Figures wall = versionQueries(true, latencyMs * 1000, latencyMs == 1 ? 500 : 60);
+        std::printf("| wall time, real clock, latency %2llu ms | %.0f us | %.0f us | %.0f us |\n",
+            static_cast<unsigned long long>(latencyMs), wall.perPacketUs, wall.minUs, wall.maxUs);
+    }
+    return 0;
+}
