@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 namespace ravelin {
 
@@ -12,6 +13,11 @@ struct BufferState
     static constexpr std::size_t Words = 12288;
     std::array<std::uint16_t, Words> DeviceBuffer {};
     int fileType = 0; // File_Type's tag: 0 binary, 1 Intel HEX
+    // The file the buffer was last loaded from: where the open dialog's name
+    // goes back to when a chosen file does not load.
+    std::string lastLoadedFile;
+    int fillRejectMark = 0; // FillEdit's tag: the key just typed is not a hex digit
+    bool fillTextRefused = false; // FillEdit holds pasted text that is no fill value
 };
 
 // The buffer editor's place, kept between openings. The link sets the caret

@@ -1,7 +1,89 @@
 #include "buffer/Handlers.h"
 
-namespace ravelin::buffer {
+#include "buffer/BufferCommands.h"
+#include "buffer/BufferFiles.h"
 
-bool handleEvent(Core &, const UiEvent &) { return false; }
+namespace ravelin::buffer {
+namespace {
+
+bool isCommand(ControlId id)
+{
+    switch (id) {
+    case ControlId::Chk_Sum_But:
+    case ControlId::Fill:
+    case ControlId::File_But:
+    case ControlId::Save_But:
+    case ControlId::Load_But:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool handleClick(Core &core, ControlId id)
+{
+    if (!isCommand(id))
+        return false;
+    // A locked command does nothing, whatever delivered the click.
+    if (!core.ui.formEnabled() || !core.ui[id].enabled)
+        return true;
+    switch (id) {
+    case ControlId::Chk_Sum_But:
+        Chk_Sum_ButClick(core);
+        return true;
+    case ControlId::Fill:
+        FillClick(core);
+        return true;
+    case ControlId::File_But:
+        File_ButClick(core);
+        return true;
+    case ControlId::Save_But:
+        Save_ButClick(core);
+        return true;
+    case ControlId::Load_But:
+        Load_ButClick(core);
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool handleEvent(Core &core, const UiEvent &event)
+{
+    switch (event.kind) {
+    case UiEventKind::Click:
+        return handleClick(core, event.id);
+    case UiEventKind::ItemClick:
+        if (event.id == ControlId::FillBox) {
+            FillBoxClick(core, event.index);
+            return true;
+        }
+        if (event.id == ControlId::File_Type) {
+            if (event.index >= 0)
+                File_TypeClick(core, event.index);
+            return true;
+        }
+        return false;
+    case UiEventKind::Key:
+        if (event.id != ControlId::FillEdit)
+            return false;
+        // Keys that are no characters (arrows, Delete) leave the field alone.
+        if (event.special == SpecialKey::None && event.key != 0)
+            FillEditKeyPress(core, event.key);
+        return true;
+    case UiEventKind::TextSet:
+        if (event.id != ControlId::FillEdit)
+            return false;
+        FillEditTextSet(core, event.text);
+        return true;
+    case UiEventKind::Toggled:
+    case UiEventKind::FocusLost:
+    case UiEventKind::MouseDown:
+        return false;
+    }
+    return false;
+}
 
 } // namespace ravelin::buffer

@@ -1,0 +1,148 @@
+#include "buffer/BufferCommands.h"
+
+#include "app/Format.h"
+#include "app/Steps.h"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+namespace ravelin {
+namespace {
+
+constexpr std::string_view FillKeys = "1234567890ABCDEFabcdef";
+constexpr std::size_t FillDigits = 4;
+
+char upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// 1 to 4 hexadecimal digits, or nothing.
+std::optional<std::uint16_t> fillValue(std::string_view text)
+{
+    if (text.empty() || text.size() > FillDigits)
+        return std::nullopt;
+    unsigned value = 0;
+    for (char c : text) {
+        const std::size_t digit = std::string_view("0123456789ABCDEF").find(upper(c));
+        if (digit == std::string_view::npos)
+            return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return static_cast<std::uint16_t>(value);
+}
+
+void fillWith(Core &core, std::uint16_t value, std::string status)
+{
+    auto &words = core.st.buffer.DeviceBuffer;
+    std::fill(words.begin(), words.end(), value);
+    core.ui.setCaption(ControlId::StaticText3, std::move(status));
+}
+
+void emptyFillEdit(Core &core)
+{
+    core.ui.setCaption(ControlId::FillEdit, "");
+    core.st.buffer.fillRejectMark = 0;
+    core.st.buffer.fillTextRefused = false;
+}
+
+} // namespace
+
+std::uint16_t bufferChecksum(const AppState &st)
+{
+    const auto &words = st.buffer.DeviceBuffer;
+    // A last address restored from a hand-edited settings file may lie beyond
+    // the buffer; the sum stops at its end.
+    const std::size_t last = std::min<std::size_t>(st.device.LastProgramAddress, words.size() - 1);
+    std::uint16_t sum = 0;
+    for (std::size_t i = 0; i <= last; ++i)
+        sum = static_cast<std::uint16_t>(sum + words[i]);
+    return sum;
+}
+
+void ComputeChecksum(Core &core)
+{
+    core.ui.setCaption(ControlId::Chk_Sum_But, "Checksum=" + hex4(bufferChecksum(core.st)));
+    IdleStep(core);
+}
+
+void Chk_Sum_ButClick(Core &core)
+{
+    BusyStep(core);
+    ComputeChecksum(core);
+}
+
+void FillClick(Core &core)
+{
+    BusyStep(core);
+    core.ui.show(ControlId::FillBox);
+}
+
+void FillBoxClick(Core &core, int index)
+{
+    switch (index) {
+    case 0:
+        fillWith(core, 0x0000, "Buffer Filled with 0000...");
+        IdleStep(core);
+        break;
+    case 1:
+        // The blank value of a program word, not 0xFFFF.
+        fillWith(core, core.st.device.WordMask, "Buffer Filled with FFFF...");
+        IdleStep(core);
+        break;
+    case 2:
+        core.ui.show(ControlId::FillEdit);
+        emptyFillEdit(core);
+        break;
+    case 3:
+        IdleStep(core);
+        break;
+    default:
+        break;
+    }
+}
+
+void FillEditKeyPress(Core &core, char key)
+{
+    BufferState &buffer = core.st.buffer;
+    if (key == '\r') {
+        const std::string text = core.ui[ControlId::FillEdit].caption;
+        if (!text.empty()) {
+            const std::optional<std::uint16_t> value
+                = buffer.fillTextRefused ? std::nullopt : fillValue(text);
+            if (value)
+                fillWith(core, *value, "Buffer Filled with " + hex4(*value) + "...");
+            else
+                emptyFillEdit(core);
+        }
+        IdleStep(core);
+        return;
+    }
+    if (FillKeys.find(key) == std::string_view::npos) {
+        // Any other key, Backspace too, empties the whole field: the value is
+        // typed again from its first digit.
+        buffer.fillRejectMark = 1;
+        emptyFillEdit(core);
+        return;
+    }
+    std::string text = core.ui[ControlId::FillEdit].caption;
+    if (text.size() >= FillDigits)
+        return;
+    text += upper(key);
+    core.ui.setCaption(ControlId::FillEdit, std::move(text));
+}
+
+void FillEditTextSet(Core &core, std::string_view text)
+{
+    // Pasted text is shown as the field would hold it; Enter refuses it unless
+    // it is a fill value of 1 to 4 hexadecimal digits.
+    std::string shown;
+    for (char c : text.substr(0, FillDigits))
+        shown += upper(c);
+    core.st.buffer.fillRejectMark = 0;
+    core.st.buffer.fillTextRefused = !text.empty() && !fillValue(text);
+    core.ui.setCaption(ControlId::FillEdit, std::move(shown));
+}
+
+} // namespace ravelin

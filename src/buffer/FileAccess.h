@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace ravelin {
+
+struct FileBytes
+{
+    std::vector<std::uint8_t> bytes;
+    std::string error; // empty when the file was read
+    bool truncated = false; // the file holds more than the limit
+};
+
+// The first `limit` bytes of a file, or why it could not be read.
+FileBytes readFileBytes(const std::string &name, std::size_t limit);
+
+// Replaces a file without ever losing the old one: the new contents go to a
+// temporary file in the same folder, reach the disk, and are renamed over the
+// target. A symbolic link is followed and its target replaced; the old file's
+// permissions are kept. Where the folder cannot be written but the file can,
+// the file is rewritten in place. Returns why it failed, or an empty text.
+std::string writeFileReplacing(const std::string &name, std::span<const std::uint8_t> bytes);
+
+} // namespace ravelin
