@@ -1,5 +1,7 @@
 #include "sim/SimOptions.h"
 
+#include "sim/ChipImage.h"
+
 #include <charconv>
 
 namespace ravelin::sim {
@@ -20,13 +22,24 @@ bool parseVersion(const std::string &text, std::uint8_t &major, std::uint8_t &mi
         return false;
     unsigned ma = 0;
     unsigned mi = 0;
-    if (!parseNumber(text.substr(0, dot), ma) || !parseNumber(text.substr(dot + 1), mi)
-        || ma > 255 || mi > 255)
+    if (!parseNumber(text.substr(0, dot), ma) || !parseNumber(text.substr(dot + 1), mi) || ma > 255
+        || mi > 255)
         return false;
     major = static_cast<std::uint8_t>(ma);
     minor = static_cast<std::uint8_t>(mi);
     return true;
 }
+
+bool parseHexWord(std::string text, std::uint16_t &value)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.erase(0, 2);
+    const char *end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value, 16);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+constexpr std::string_view NoChip = "none";
 
 } // namespace
 
@@ -43,19 +56,26 @@ std::vector<SimDevice> simulatedDevices(int count)
 std::string simUsage()
 {
     return "usage: ravelin-sim [--trace FILE] [--firmware MAJOR.MINOR] [--devices 0|1|2]\n"
-           "                   [--latency MS] [--silent] [--unplug-after PACKETS]\n";
+           "                   [--latency MS] [--silent] [--unplug-after PACKETS]\n"
+           "                   [--chip NAME|none] [--load FILE] [--save FILE]\n"
+           "                   [--stuck-word ADDR] [--slow-word ADDR:PULSES] [--fail-at-3v]\n"
+           "                   [--protected-read zeros|xor] [--no-calibration] [--floating WORD]\n"
+           "  NAME is a device caption (16F84/A, 16F877A, 12C508/A, 16C54, ...); default 16F84/A.\n"
+           "  ADDR and WORD are hex; addresses as in the chip's hex image (config word 2007,\n"
+           "  12-bit parts FFF).\n";
 }
 
 SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &arguments)
 {
     SimCommandLine line;
-    const auto fail = [](std::string why) { return SimCommandLineResult {std::nullopt, std::move(why)}; };
+    const auto fail = [](std::string why) {
+        return SimCommandLineResult {std::nullopt, std::move(why)};
+    };
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string &option = arguments[i];
         const bool hasValue = i + 1 < arguments.size();
-        const auto needValue = [&]() -> const std::string * {
-            return hasValue ? &arguments[++i] : nullptr;
-        };
+        const auto needValue
+            = [&]() -> const std::string * { return hasValue ? &arguments[++i] : nullptr; };
         if (option == "--silent") {
             line.programmer.silent = true;
         } else if (option == "--trace") {
@@ -66,7 +86,8 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
         } else if (option == "--firmware") {
             const std::string *value = needValue();
             if (!value
-                || !parseVersion(*value, line.programmer.firmwareMajor, line.programmer.firmwareMinor))
+                || !parseVersion(
+                    *value, line.programmer.firmwareMajor, line.programmer.firmwareMinor))
                 return fail("--firmware needs MAJOR.MINOR, two numbers of 0..255");
         } else if (option == "--devices") {
             const std::string *value = needValue();
@@ -86,11 +107,92 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
             if (!value || !parseNumber(*value, packets))
                 return fail("--unplug-after needs a number of packets");
             line.programmer.unplugAfterPackets = packets;
+        } else if (option == "--chip") {
+            const std::string *value = needValue();
+            if (!value)
+                return fail("--chip needs a device name");
+            if (*value != NoChip && !findChip(*value))
+                return fail("unknown chip: " + *value);
+            line.chipName = *value;
+        } else if (option == "--load" || option == "--save") {
+            const std::string *value = needValue();
+            if (!value)
+                return fail(option + " needs a file name");
+            (option == "--load" ? line.loadFile : line.saveFile) = *value;
+        } else if (option == "--stuck-word") {
+            const std::string *value = needValue();
+            std::uint16_t address = 0;
+            if (!value || !parseHexWord(*value, address))
+                return fail("--stuck-word needs a hex address");
+            line.chip.stuckWord = address;
+        } else if (option == "--slow-word") {
+            const std::string *value = needValue();
+            const std::size_t colon = value ? value->find(':') : std::string::npos;
+            std::uint16_t address = 0;
+            unsigned pulses = 0;
+            if (colon == std::string::npos || !parseHexWord(value->substr(0, colon), address)
+                || !parseNumber(value->substr(colon + 1), pulses) || pulses == 0)
+                return fail("--slow-word needs ADDR:PULSES, a hex address and a count above 0");
+            line.chip.slowWord = address;
+            line.chip.slowWordPulses = pulses;
+        } else if (option == "--fail-at-3v") {
+            line.chip.failAt3Volts = true;
+        } else if (option == "--no-calibration") {
+            line.chip.factoryCalibration = false;
+        } else if (option == "--protected-read") {
+            const std::string *value = needValue();
+            if (value && *value == "zeros")
+                line.chip.protectedRead = ProtectedRead::Zeros;
+            else if (value && *value == "xor")
+                line.chip.protectedRead = ProtectedRead::NibbleXor;
+            else
+                return fail("--protected-read needs zeros or xor");
+        } else if (option == "--floating") {
+            const std::string *value = needValue();
+            if (!value || !parseHexWord(*value, line.chip.floatingLevel))
+                return fail("--floating needs a hex word");
         } else {
             return fail("unknown option: " + option);
         }
     }
+    if (line.chipName == NoChip && (line.loadFile || line.saveFile))
+        return fail("--load and --save need a chip in the socket");
     return {line, {}};
+}
+
+TargetSocket *SimSocket::target() const
+{
+    if (chip)
+        return chip.get();
+    return empty.get();
+}
+
+SimSocket buildSocket(const SimCommandLine &line)
+{
+    SimSocket socket;
+    if (line.chipName == NoChip) {
+        socket.empty = std::make_unique<EmptySocket>(line.chip.floatingLevel);
+        return socket;
+    }
+    socket.chip = makeChip(line.chipName, line.chip);
+    if (!socket.chip) {
+        socket.error = "unknown chip: " + line.chipName;
+        return socket;
+    }
+    if (line.loadFile) {
+        const ImageLoad loaded = loadHexFile(*socket.chip, *line.loadFile);
+        if (!loaded.ok)
+            socket.error = *line.loadFile + ": " + loaded.error;
+    }
+    return socket;
+}
+
+std::string saveSocket(const SimSocket &socket, const SimCommandLine &line)
+{
+    if (!line.saveFile || !socket.chip)
+        return {};
+    const ImageSave saved = saveHexFile(*socket.chip, *line.saveFile);
+    return saved.ok ? std::string {} : saved.error;
 }
 
 } // namespace ravelin::sim
