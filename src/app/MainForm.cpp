@@ -4,6 +4,7 @@
 #include "app/Steps.h"
 #include "buffer/Handlers.h"
 #include "devices/Handlers.h"
+#include "devices/Selection.h"
 #include "link/Discovery.h"
 #include "link/FirmwareUpdate.h"
 #include "operations/Handlers.h"
@@ -20,7 +21,9 @@ bool noDeviceSelected(const Core &core)
 
 MainForm::MainForm(WindowModel &ui, AppState &state, Host &host, Transport &transport)
     : m_core {ui, state, host, transport}
-{ }
+{
+    loadJumperDiagrams(ui);
+}
 
 void MainForm::FormCreate()
 {
