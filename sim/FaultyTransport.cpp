@@ -9,7 +9,10 @@ FtStatus FaultyTransport::getQueueStatus(FtHandle handle, std::uint32_t &rxCount
 {
     if (m_faults.failQueuePollFromPacket && m_packets >= *m_faults.failQueuePollFromPacket)
         return ft::IoError;
-    return m_inner.getQueueStatus(handle, rxCount);
+    const FtStatus status = m_inner.getQueueStatus(handle, rxCount);
+    if (status == ft::Ok && silent())
+        rxCount = 0;
+    return status;
 }
 
 FtStatus FaultyTransport::write(
@@ -28,6 +31,10 @@ FtStatus FaultyTransport::write(
 FtStatus FaultyTransport::read(
     FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
 {
+    if (silent()) {
+        got = 0;
+        return ft::Ok;
+    }
     const bool shortReply = m_faults.shortReplyPacket == m_packets;
     // What a short reply does not deliver keeps the buffer's old contents.
     std::vector<std::uint8_t> before(data, data + length);

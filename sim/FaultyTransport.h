@@ -24,6 +24,8 @@ struct LinkFaults
     std::uint8_t corruptMask = 0x01;
     // From that packet on, every queue poll fails with an I/O error.
     std::optional<std::uint64_t> failQueuePollFromPacket;
+    // From that packet on the programmer is silent: nothing more arrives.
+    std::optional<std::uint64_t> silentFromPacket;
 };
 
 // Wraps any transport and injects the faults: the program must never report
@@ -63,6 +65,11 @@ public:
         FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
 
 private:
+    bool silent() const
+    {
+        return m_faults.silentFromPacket && m_packets >= *m_faults.silentFromPacket;
+    }
+
     Transport &m_inner;
     LinkFaults m_faults;
     std::uint64_t m_packets = 0;

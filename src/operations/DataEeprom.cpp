@@ -1,0 +1,96 @@
+#include "operations/DataEeprom.h"
+
+#include "app/Steps.h"
+#include "operations/Outcome.h"
+#include "operations/Primitives.h"
+#include "operations/Program.h"
+
+namespace ravelin {
+namespace {
+
+constexpr std::uint16_t EepromStart = 0x2000;
+
+// A data EEPROM holds bytes: only the low 8 bits of a buffer word are its.
+bool sameByte(std::uint16_t a, std::uint16_t b)
+{
+    return (a & 0x00FF) == (b & 0x00FF);
+}
+
+bool noDevice(Core &core)
+{
+    if (core.st.device.FamilyCode != Family::None)
+        return false;
+    core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
+    return true;
+}
+
+} // namespace
+
+void Prg_EEClick(Core &core)
+{
+    const LinkBusyScope busy(core);
+    BusyStep(core);
+    OperationState &op = core.st.op;
+    core.ui.setCaption(ControlId::StaticText2, "Verifying Device to Buffer....");
+    core.ui.show(ControlId::StaticText2);
+    op.failureFlag = 0;
+    core.ui.setCaption(ControlId::StaticText3, "EEprom Programmed....");
+    EnterProgrammingMode(core);
+    if (!noDevice(core)) {
+        op.LoadCommand = target::LoadData;
+        op.ReadCommand = target::ReadData;
+        bool wrong = false;
+        for (unsigned a = EepromStart; a <= core.st.device.LastEEAddress; ++a) {
+            op.CurrentAddress = static_cast<std::uint16_t>(a);
+            const std::uint16_t word = core.st.buffer.DeviceBuffer[a];
+            FlashProgramWord(core, word, false);
+            if (!sameByte(op.DataWord, word))
+                wrong = true;
+            if (linkLost(core) || core.st.exchange.StopRequest > 0)
+                break;
+        }
+        if (linkLost(core)) {
+            core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
+            core.ui.show(ControlId::Memo1);
+        } else if (wrong || core.st.exchange.StopRequest > 0) {
+            op.failureFlag = 1;
+            core.ui.setCaption(ControlId::StaticText3, "EEprom Did NOT Program....");
+        }
+    }
+    IdleStep(core);
+}
+
+void Verify_EEClick(Core &core)
+{
+    const LinkBusyScope busy(core);
+    BusyStep(core);
+    OperationState &op = core.st.op;
+    core.ui.setCaption(ControlId::StaticText2, "Verifying Device to Buffer....");
+    core.ui.show(ControlId::StaticText2);
+    op.failureFlag = 0;
+    core.ui.show(ControlId::Memo1);
+    core.ui.clearLines(ControlId::Memo1);
+    EnterProgrammingMode(core);
+    if (!noDevice(core)) {
+        op.ReadCommand = target::ReadData;
+        for (unsigned a = EepromStart; a <= core.st.device.LastEEAddress; ++a) {
+            op.CurrentAddress = static_cast<std::uint16_t>(a);
+            ReadWordAndIncrement(core);
+            if (linkLost(core))
+                break;
+            const std::uint16_t found = op.DataWord & 0x00FF;
+            const std::uint16_t expected = core.st.buffer.DeviceBuffer[a] & 0x00FF;
+            op.DataWord = found;
+            if (!sameByte(found, expected))
+                reportMismatch(core, static_cast<std::uint16_t>(a), expected, found);
+        }
+        const bool failed = op.failureFlag == 1;
+        if (endingOf(core) == Ending::Completed && !failed)
+            core.ui.hide(ControlId::Memo1);
+        showOutcome(
+            core, failed ? "EEprom Did NOT Verify to Buffer...." : "EEprom Verified to Buffer....");
+    }
+    IdleStep(core);
+}
+
+} // namespace ravelin

@@ -1,0 +1,89 @@
+#include "operations/Outcome.h"
+
+#include "app/Format.h"
+
+namespace ravelin {
+
+Method methodOf(Family family)
+{
+    switch (family) {
+    case Family::None:
+        return Method::None;
+    case Family::F1:
+    case Family::F2:
+    case Family::F3:
+        return Method::Parallel;
+    case Family::F5:
+    case Family::F6:
+    case Family::F7:
+    case Family::F8:
+    case Family::F9:
+    case Family::F11:
+    case Family::F12:
+    case Family::F13:
+    case Family::F14:
+    case Family::F15:
+    case Family::F16:
+    case Family::F17:
+    case Family::F18:
+    case Family::F19:
+    case Family::F20:
+    case Family::F21:
+    case Family::F22:
+    case Family::F23:
+    case Family::F24:
+    case Family::F26:
+    case Family::F27:
+        return Method::Serial14;
+    case Family::F30:
+        return Method::Serial12;
+    }
+    return Method::None;
+}
+
+bool linkLost(const Core &core)
+{
+    return core.st.exchange.linkFailed;
+}
+
+Ending endingOf(const Core &core)
+{
+    if (linkLost(core))
+        return Ending::LinkLost;
+    if (core.st.exchange.StopRequest > 0)
+        return Ending::Stopped;
+    return Ending::Completed;
+}
+
+void showOutcome(Core &core, const std::string &result)
+{
+    switch (endingOf(core)) {
+    case Ending::LinkLost:
+        core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
+        core.ui.show(ControlId::Memo1);
+        return;
+    case Ending::Stopped:
+        core.ui.setCaption(ControlId::StaticText3, "Operation Stopped...");
+        return;
+    case Ending::Completed:
+        core.ui.setCaption(ControlId::StaticText3, result);
+        return;
+    }
+}
+
+std::string mismatchLine(std::uint16_t address, std::uint16_t expected, std::uint16_t found)
+{
+    return hex4(address) + "  EXPECTED-" + hex4(expected) + "  FOUND-" + hex4(found);
+}
+
+} // namespace ravelin
+
+namespace ravelin {
+
+void reportMismatch(Core &core, std::uint16_t address, std::uint16_t expected, std::uint16_t found)
+{
+    core.ui.appendLine(ControlId::Memo1, mismatchLine(address, expected, found));
+    core.st.op.failureFlag = 1;
+}
+
+} // namespace ravelin

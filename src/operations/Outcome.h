@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/Core.h"
+
+#include <string>
+
+namespace ravelin {
+
+// How the programming routine of a family reaches the target.
+enum class Method : std::uint8_t { None, Parallel, Serial14, Serial12 };
+Method methodOf(Family family);
+
+// What a device command that reads the target ended as. A lost link takes
+// precedence over a stop, since a reply time-out also sets the stop request.
+enum class Ending : std::uint8_t { Completed, Stopped, LinkLost };
+Ending endingOf(const Core &core);
+
+// True when a routine should give up at once: the programmer is gone, and
+// every further packet would only wait out its time-out.
+bool linkLost(const Core &core);
+
+// Puts a result on the status line unless the command did not complete:
+// "Programmer Not Responding..." with the failure lines shown, or
+// "Operation Stopped...".
+void showOutcome(Core &core, const std::string &result);
+
+// A mismatch line: the buffer address, the word expected and the word read.
+std::string mismatchLine(std::uint16_t address, std::uint16_t expected, std::uint16_t found);
+
+} // namespace ravelin
+
+namespace ravelin {
+
+// A chip holds only its word width: a word read from it matches what it should
+// hold when the two agree under WordMask.
+inline bool matches(const Core &core, std::uint16_t found, std::uint16_t expected)
+{
+    const std::uint16_t mask = core.st.device.WordMask;
+    return (found & mask) == (expected & mask);
+}
+
+// Appends a mismatch line and sets the failure flag.
+void reportMismatch(Core &core, std::uint16_t address, std::uint16_t expected, std::uint16_t found);
+
+} // namespace ravelin

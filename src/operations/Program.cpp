@@ -1,0 +1,454 @@
+#include "operations/Program.h"
+
+#include "app/Format.h"
+#include "app/Steps.h"
+#include "link/PacketExchange.h"
+#include "operations/Outcome.h"
+#include "operations/Primitives.h"
+
+namespace ravelin {
+namespace {
+
+constexpr std::uint8_t BeginProgrammingOnly = 0x18;
+constexpr std::uint8_t EndProgrammingRow = 0x17;
+constexpr std::uint8_t EndProgramming = 0x0E;
+
+// One programming run. A stop request is latched here: the routines reset the
+// programmer between passes, which clears the request, and a run that was asked
+// to stop must never go on to the configuration word.
+class Run
+{
+public:
+    explicit Run(Core &core)
+        : core(core)
+        , op(core.st.op)
+    { }
+
+    bool stopped()
+    {
+        if (core.st.exchange.StopRequest > 0)
+            m_stopped = true;
+        return m_stopped;
+    }
+    // The run cannot go on: stopped, the link lost, or a word that failed.
+    bool mustEnd() { return stopped() || linkLost(core) || op.failureFlag == 1; }
+    bool wasStopped() const { return m_stopped; }
+
+    // A fresh pass: the programmer back to idle, the target entered again.
+    void newPass(std::uint32_t waitMs = 0)
+    {
+        stopped();
+        ResetProgrammer(core);
+        if (waitMs > 0)
+            core.host.sleepMs(waitMs);
+        EnterProgrammingMode(core);
+    }
+
+    // Load Configuration with a blank data word: the target stands at 0x2000.
+    void toConfigurationSpace()
+    {
+        sendCommand(core, target::LoadConfiguration);
+        op.DataWord = 0x3FFF;
+        SendDataWord(core);
+    }
+    void increments(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            sendCommand(core, target::Increment);
+    }
+
+    Core &core;
+    OperationState &op;
+
+private:
+    bool m_stopped = false;
+};
+
+std::uint16_t bufferWord(const Core &core, unsigned address)
+{
+    return core.st.buffer.DeviceBuffer[address];
+}
+
+// ---- 16C5x, over the parallel lines ----
+
+void ParallelIncrement(Core &core)
+{
+    core.st.exchange.LineValue = 0xFD;
+    SetLines(core, LineGroup::Control);
+    core.host.pumpMessages();
+    core.st.exchange.LineValue = 0xF9;
+    SetLines(core, LineGroup::Control);
+}
+
+void ParallelProgramPulse(Core &core, std::uint16_t parallelWord)
+{
+    std::uint8_t *packet = commandPacket(core);
+    const auto present = [&](std::uint8_t b1, std::uint8_t b2, std::uint8_t b4, std::uint8_t b5) {
+        packet[0] = 0x92;
+        packet[1] = b1;
+        packet[2] = b2;
+        packet[3] = 0x62;
+        packet[4] = b4;
+        packet[5] = b5;
+        packet[6] = 0x30;
+        SendPacket(core);
+    };
+    present(static_cast<std::uint8_t>(parallelWord & 0x0F),
+        static_cast<std::uint8_t>((parallelWord >> 4) & 0xFF), 0xF9, 0x32);
+    core.st.exchange.LineValue = 0xF8;
+    SetLines(core, LineGroup::Control);
+    core.host.pumpMessages();
+    core.st.exchange.LineValue = 0xF9;
+    SetLines(core, LineGroup::Control);
+    core.st.exchange.LineValue = 0x7A;
+    SetLines(core, LineGroup::Supplies);
+    present(0x0F, 0xFF, 0xE8, 0x7A);
+    packet[0] = 0x50;
+    packet[3] = core.st.op.ParallelControl;
+    packet[4] = 0xE8;
+    packet[5] = 0xE8;
+    SendPacket(core);
+    const std::uint8_t *reply = replyBuffer(core);
+    core.st.op.DataWord = static_cast<std::uint16_t>(reply[1] << 8 | reply[2]);
+}
+
+// Up to 26 pulses until the word reads back, then one more. Returns whether it
+// took its value.
+bool ParallelProgramWord(Run &run, std::uint16_t parallelWord)
+{
+    Core &core = run.core;
+    bool verified = false;
+    for (int pulses = 1;; ++pulses) {
+        if (run.stopped() || linkLost(core))
+            return false;
+        ParallelProgramPulse(core, parallelWord);
+        verified = matches(core, run.op.DataWord, parallelWord);
+        if (verified || pulses > 25)
+            break;
+    }
+    if (verified && !run.stopped())
+        ParallelProgramPulse(core, parallelWord);
+    return verified;
+}
+
+void parallelProgram(Run &run)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    const std::uint16_t blank = core.st.device.WordMask;
+    // Each run judges its own words: the flag of the run before says nothing.
+    op.programFlag = 1;
+    op.ParallelControl = 0x68;
+    ParallelIncrement(core); // from the configuration word to address 0
+    const auto programAt = [&](std::uint16_t address) {
+        const std::uint16_t word = bufferWord(core, address) & blank;
+        if (word != blank) {
+            const bool verified = ParallelProgramWord(run, word);
+            op.programFlag = verified ? 1 : 0;
+            if (!verified)
+                op.failureFlag = 1;
+        }
+        if (!run.stopped())
+            ParallelIncrement(core);
+        core.ui.setCaption(ControlId::Quit_Add, hex4(address));
+    };
+    for (unsigned a = 0; a <= core.st.device.LastProgramAddress && !run.mustEnd(); ++a)
+        programAt(static_cast<std::uint16_t>(a));
+    for (std::uint16_t a = 0x2100; a <= 0x2103 && !run.mustEnd(); ++a)
+        programAt(a);
+    if (run.mustEnd())
+        return;
+
+    core.ui.setCaption(ControlId::StaticText2, "Verifying Device to Buffer...");
+    run.newPass(70);
+    ParallelReadWord(core); // the configuration word
+    const auto readBack = [&](std::uint16_t address) {
+        op.CurrentAddress = address;
+        ParallelReadWord(core);
+        if (!matches(core, op.DataWord, bufferWord(core, address)))
+            op.failureFlag = 1;
+    };
+    for (unsigned a = 0; a <= core.st.device.LastProgramAddress && !run.stopped(); ++a) {
+        if (linkLost(core))
+            return;
+        readBack(static_cast<std::uint16_t>(a));
+    }
+    for (std::uint16_t a = 0x2100; a <= 0x2103 && !run.stopped(); ++a)
+        readBack(a);
+    if (run.mustEnd())
+        return;
+
+    run.newPass(70); // the target stands at its configuration word
+    op.ParallelControl = 0x68;
+    if (!ParallelProgramWord(run, core.st.device.ConfigWord & blank))
+        op.failureFlag = 1;
+    op.programFlag = 1;
+}
+
+// ---- serial flash, one word at a time ----
+
+void singleWordProgram(Run &run)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    op.LoadCommand = target::LoadProgram;
+    op.ReadCommand = target::ReadProgram;
+    op.failureFlag = 0;
+    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+        op.CurrentAddress = static_cast<std::uint16_t>(a);
+        FlashProgramWord(core, bufferWord(core, a), true);
+        if (run.mustEnd())
+            return;
+    }
+    run.toConfigurationSpace();
+    op.LoadCommand = target::LoadProgram;
+    op.ReadCommand = target::ReadProgram;
+    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
+        op.CurrentAddress = a;
+        FlashProgramWord(core, bufferWord(core, a), true);
+        if (run.mustEnd())
+            return;
+    }
+    run.newPass();
+    if (run.mustEnd())
+        return;
+    run.toConfigurationSpace();
+    run.increments(7);
+    op.CurrentAddress = static_cast<std::uint16_t>(core.st.device.LastProgramAddress + 1);
+    op.LoadCommand = target::LoadProgram;
+    FlashProgramWord(core, core.st.device.ConfigWord, false);
+}
+
+// ---- 16F87xA, eight words a row ----
+
+void rowProgram(Run &run)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    core.ui.setCaption(ControlId::StaticText2, "Programming Device...");
+    const unsigned rows = (core.st.device.LastProgramAddress >> 3) + 1u;
+    for (unsigned row = 0; row < rows; ++row) {
+        for (int i = 1; i <= 8; ++i) {
+            sendCommand(core, target::LoadProgram);
+            op.DataWord = bufferWord(core, op.CurrentAddress % BufferState::Words);
+            SendDataWord(core);
+            if (i < 8) {
+                ++op.CurrentAddress;
+                sendCommand(core, target::Increment);
+            }
+        }
+        sendCommand(core, BeginProgrammingOnly);
+        core.host.sleepMs(5);
+        sendCommand(core, EndProgrammingRow);
+        sendCommand(core, target::Increment);
+        ++op.CurrentAddress;
+        if (run.stopped() || linkLost(core))
+            return;
+    }
+    run.toConfigurationSpace();
+    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
+        sendCommand(core, target::LoadProgram);
+        op.DataWord = bufferWord(core, a);
+        SendDataWord(core);
+        sendCommand(core, target::Increment);
+    }
+    sendCommand(core, target::BeginProgramming);
+    core.host.sleepMs(100);
+
+    core.ui.setCaption(ControlId::StaticText2, "Verifiying Device...");
+    op.failureFlag = 0;
+    run.newPass();
+    op.ReadCommand = target::ReadProgram;
+    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+        op.CurrentAddress = static_cast<std::uint16_t>(a);
+        ReadWordAndIncrement(core);
+        if (run.stopped() || linkLost(core))
+            return;
+        if (!matches(core, op.DataWord, bufferWord(core, a)))
+            op.failureFlag = 1;
+    }
+    run.toConfigurationSpace();
+    op.ReadCommand = target::ReadProgram;
+    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
+        op.CurrentAddress = a;
+        ReadWordAndIncrement(core);
+        if (!matches(core, op.DataWord, bufferWord(core, a)))
+            op.failureFlag = 1;
+    }
+    if (run.mustEnd())
+        return;
+    run.newPass(100);
+    run.toConfigurationSpace();
+    run.increments(7);
+    sendCommand(core, target::LoadProgram);
+    op.DataWord = core.st.device.ConfigWord;
+    SendDataWord(core);
+    sendCommand(core, target::BeginProgramming);
+    core.host.sleepMs(100);
+}
+
+// ---- 12-bit serial EPROM ----
+
+void EpromPulse(Core &core, std::uint16_t word)
+{
+    sendCommand(core, core.st.op.LoadCommand);
+    core.st.op.DataWord = word;
+    SendDataWord(core);
+    sendCommand(core, target::BeginProgramming);
+    spinPulse(core.st.op.PulseDelaySetting);
+    sendCommand(core, EndProgramming);
+}
+
+void EpromProgramWord(Run &run, std::uint16_t word)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    showAddress(core);
+    int pulses = 0;
+    do {
+        ++pulses;
+        EpromPulse(core, word);
+        ReadWord(core);
+        op.failureFlag = matches(core, op.DataWord, word) ? 0 : 1;
+        if (run.stopped() || linkLost(core))
+            return;
+    } while (op.failureFlag == 1 && pulses <= 24);
+    if (op.failureFlag == 0) {
+        for (int i = 0; i < 3 * pulses; ++i)
+            EpromPulse(core, word);
+    }
+    sendCommand(core, target::Increment);
+}
+
+// After the entry the 12-bit part stands at its configuration word: one
+// Increment reaches program word 0, and the ID words follow program memory.
+void epromProgram(Run &run)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    const std::uint16_t last = core.st.device.LastProgramAddress;
+    const bool programCalibration = core.ui[ControlId::Cal_Byte].checked;
+    op.LoadCommand = target::LoadProgram;
+    op.ReadCommand = target::ReadProgram;
+    op.failureFlag = 0;
+    sendCommand(core, target::Increment);
+    // A start above 0 leaves the words below it as they are: the target is
+    // moved past them so each word lands where the buffer has it.
+    run.increments(std::min<int>(core.st.device.StartAddress, last + 1));
+    for (unsigned a = core.st.device.StartAddress; a <= last; ++a) {
+        op.CurrentAddress = static_cast<std::uint16_t>(a);
+        if (a == last && !programCalibration) {
+            // The factory calibration value stays as the chip came.
+            sendCommand(core, target::Increment);
+            continue;
+        }
+        EpromProgramWord(run, bufferWord(core, a));
+        if (run.mustEnd())
+            return;
+    }
+    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
+        op.CurrentAddress = a;
+        EpromProgramWord(run, bufferWord(core, a));
+        if (run.mustEnd())
+            return;
+    }
+    run.newPass(); // the target stands at its configuration word again
+    if (run.mustEnd())
+        return;
+    op.CurrentAddress = static_cast<std::uint16_t>(last + 1);
+    op.LoadCommand = target::LoadProgram;
+    EpromProgramWord(run, core.st.device.ConfigWord);
+}
+
+enum class Routine : std::uint8_t { None, Parallel, SingleWord, Row, Eprom };
+
+Routine routineFor(Family family)
+{
+    switch (methodOf(family)) {
+    case Method::None:
+        return Routine::None;
+    case Method::Parallel:
+        return Routine::Parallel;
+    case Method::Serial12:
+        return Routine::Eprom;
+    case Method::Serial14:
+        return family == Family::F23 ? Routine::Row : Routine::SingleWord;
+    }
+    return Routine::None;
+}
+
+void showPriorityError(Core &core)
+{
+    core.host.messageBox(
+        {MessageKind::Information, "Error Setting Priority Class...", MessageButtons::Ok, {}});
+}
+
+} // namespace
+
+void spinPulse(std::uint16_t pulseDelaySetting)
+{
+    // volatile: the spin is the pulse; the compiler must not remove it.
+    for (volatile std::uint32_t i = 0; i < std::uint32_t {pulseDelaySetting} * 100u; i = i + 1) { }
+}
+
+void FlashProgramWord(Core &core, std::uint16_t word, bool compare)
+{
+    OperationState &op = core.st.op;
+    showAddress(core);
+    sendCommand(core, op.LoadCommand);
+    op.DataWord = word;
+    SendDataWord(core);
+    sendCommand(core, target::BeginProgramming);
+    core.host.sleepMs(20);
+    ReadWord(core);
+    if (compare && !matches(core, op.DataWord, word))
+        op.failureFlag = 1;
+    sendCommand(core, target::Increment);
+}
+
+void Program_EpromClick(Core &core)
+{
+    const LinkBusyScope busy(core);
+    BusyStep(core);
+    if (!core.host.raiseProcessPriority())
+        showPriorityError(core);
+    core.ui.setCaption(ControlId::StaticText2, "Programming Device from Buffer...");
+    core.st.op.failureFlag = 0;
+    core.ui.show(ControlId::StaticText2);
+    EnterProgrammingMode(core);
+
+    Run run(core);
+    const Routine routine = routineFor(core.st.device.FamilyCode);
+    switch (routine) {
+    case Routine::None:
+        break;
+    case Routine::Parallel:
+        parallelProgram(run);
+        break;
+    case Routine::SingleWord:
+        singleWordProgram(run);
+        break;
+    case Routine::Row:
+        rowProgram(run);
+        break;
+    case Routine::Eprom:
+        epromProgram(run);
+        break;
+    }
+
+    if (routine == Routine::None) {
+        core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
+    } else if (core.st.op.failureFlag == 1 || linkLost(core) || run.stopped()) {
+        if (linkLost(core))
+            core.ui.show(ControlId::Memo1);
+        core.ui.setCaption(ControlId::StaticText3, "Device DID NOT Program...");
+        core.host.messageBox(
+            {MessageKind::Information, "Device DID NOT Program...", MessageButtons::Ok, {}});
+    } else {
+        core.ui.setCaption(ControlId::StaticText3, "Device is Programmed...");
+    }
+    core.host.restoreProcessPriority();
+    IdleStep(core);
+}
+
+} // namespace ravelin

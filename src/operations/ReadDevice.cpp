@@ -1,0 +1,139 @@
+#include "operations/ReadDevice.h"
+
+#include "app/Steps.h"
+#include "devices/ConfigEditor.h"
+#include "operations/Outcome.h"
+#include "operations/Primitives.h"
+
+#include <array>
+
+namespace ravelin {
+namespace {
+
+using Image = std::array<std::uint16_t, BufferState::Words>;
+
+// What a read gathers before it is committed: the buffer as the user had it,
+// with the words read laid over it, and the configuration word.
+struct Scratch
+{
+    Image words;
+    std::uint16_t config;
+};
+
+// The routines stop at a lost link or a stop request: what they gathered is
+// thrown away then, so reading on would only cost time.
+bool mustEnd(const Core &core)
+{
+    return linkLost(core) || core.st.exchange.StopRequest > 0;
+}
+
+void parallelRead(Core &core, Scratch &scratch)
+{
+    OperationState &op = core.st.op;
+    ParallelReadWord(core);
+    scratch.config = op.DataWord;
+    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+        op.CurrentAddress = static_cast<std::uint16_t>(a);
+        if (mustEnd(core))
+            return;
+        ParallelReadWord(core);
+        scratch.words[a] = op.DataWord;
+    }
+    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
+        op.CurrentAddress = a;
+        if (mustEnd(core))
+            return;
+        ParallelReadWord(core);
+        scratch.words[a] = op.DataWord;
+    }
+}
+
+// Reads words from the target's current address on into addresses first..last.
+void readWords(Core &core, Scratch &scratch, unsigned first, unsigned last, std::uint16_t mask)
+{
+    OperationState &op = core.st.op;
+    for (unsigned a = first; a <= last; ++a) {
+        op.CurrentAddress = static_cast<std::uint16_t>(a);
+        if (mustEnd(core))
+            return;
+        ReadWordAndIncrement(core);
+        scratch.words[a] = op.DataWord & mask;
+    }
+}
+
+void serial14Read(Core &core, Scratch &scratch)
+{
+    OperationState &op = core.st.op;
+    op.ReadCommand = target::ReadProgram;
+    readWords(core, scratch, 0, core.st.device.LastProgramAddress, 0xFFFF);
+    if (core.st.device.eeSizeCode > 0) {
+        op.ReadCommand = target::ReadData;
+        readWords(core, scratch, 0x2000, core.st.device.LastEEAddress, 0x00FF);
+    }
+    if (mustEnd(core))
+        return;
+    sendCommand(core, target::LoadConfiguration);
+    op.DataWord = 0x3FFF;
+    SendDataWord(core);
+    op.ReadCommand = target::ReadProgram;
+    readWords(core, scratch, 0x2100, 0x2103, 0xFFFF);
+    if (mustEnd(core))
+        return;
+    for (int i = 0; i < 3; ++i)
+        sendCommand(core, target::Increment);
+    ReadWord(core);
+    scratch.config = op.DataWord;
+}
+
+void serial12Read(Core &core, Scratch &scratch)
+{
+    OperationState &op = core.st.op;
+    op.ReadCommand = target::ReadProgram;
+    ReadWord(core);
+    scratch.config = op.DataWord;
+    sendCommand(core, target::Increment);
+    readWords(core, scratch, 0, core.st.device.LastProgramAddress, 0xFFFF);
+    readWords(core, scratch, 0x2100, 0x2103, 0xFFFF);
+}
+
+} // namespace
+
+void Move_EpromClick(Core &core)
+{
+    const LinkBusyScope busy(core);
+    BusyStep(core);
+    core.ui.setCaption(ControlId::StaticText2, "Moving Device to Buffer...");
+    core.ui.show(ControlId::StaticText2);
+    EnterProgrammingMode(core);
+
+    Scratch scratch {core.st.buffer.DeviceBuffer, core.st.device.ConfigWord};
+    bool read = true;
+    switch (methodOf(core.st.device.FamilyCode)) {
+    case Method::None:
+        read = false;
+        break;
+    case Method::Parallel:
+        parallelRead(core, scratch);
+        break;
+    case Method::Serial14:
+        serial14Read(core, scratch);
+        break;
+    case Method::Serial12:
+        serial12Read(core, scratch);
+        break;
+    }
+    if (!read) {
+        showOutcome(core, "No Device Was Selected.");
+    } else {
+        // Only a whole read replaces what the user had in the buffer.
+        if (endingOf(core) == Ending::Completed) {
+            core.st.buffer.DeviceBuffer = scratch.words;
+            core.st.device.ConfigWord = scratch.config;
+            ShowConfigWord(core);
+        }
+        showOutcome(core, "Device Has Been Moved to Buffer...");
+    }
+    IdleStep(core);
+}
+
+} // namespace ravelin
