@@ -2,6 +2,7 @@
 
 #include "buffer/BufferFiles.h"
 #include "buffer/FileAccess.h"
+#include "devices/Selection.h"
 
 #include <limits>
 
@@ -126,7 +127,7 @@ void RestoreSettings(Core &core)
         return;
     const std::string_view text(
         reinterpret_cast<const char *>(file.bytes.data()), file.bytes.size());
-    applySettings(core, parseSettingsText(text), nullptr);
+    applySettings(core, parseSettingsText(text), &SelectDevice);
 }
 
 void SaveSettings(Core &core)

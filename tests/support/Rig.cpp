@@ -1,8 +1,30 @@
 #include "support/Rig.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include <unistd.h>
 
 namespace ravelin::test {
+
+ScratchDirectory::ScratchDirectory()
+    : m_previous(std::filesystem::current_path().string())
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "ravelin-rig-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr && ::chdir(pattern.c_str()) == 0)
+        m_path = pattern;
+}
+
+ScratchDirectory::~ScratchDirectory()
+{
+    if (m_path.empty())
+        return;
+    if (::chdir(m_previous.c_str()) == 0) {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_path, ignored);
+    }
+}
 
 Rig::Rig(sim::ProgrammerOptions options, sim::LinkFaults faults)
     : programmer(host, std::move(options))

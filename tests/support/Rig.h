@@ -15,6 +15,22 @@ namespace ravelin::test {
 
 // The whole program on the simulated programmer, on a virtual clock: what a
 // scenario test drives.
+// The program reads and writes its settings file in the working directory: each
+// rig runs in a fresh empty one of its own, so no test sees another's file.
+class ScratchDirectory
+{
+public:
+    ScratchDirectory();
+    ~ScratchDirectory();
+    ScratchDirectory(const ScratchDirectory &) = delete;
+    ScratchDirectory &operator=(const ScratchDirectory &) = delete;
+    const std::string &path() const { return m_path; }
+
+private:
+    std::string m_previous;
+    std::string m_path;
+};
+
 struct Rig
 {
     explicit Rig(sim::ProgrammerOptions options = {}, sim::LinkFaults faults = {});
@@ -27,6 +43,7 @@ struct Rig
     std::string caption(ControlId id) const { return ui[id].caption; }
     bool boxShown(const std::string &text) const;
 
+    ScratchDirectory workingDirectory;
     WindowModel ui;
     AppState st;
     FakeHost host {ui};
