@@ -161,7 +161,7 @@ constexpr ConfigLayout L27 = [] {
         {0x0007, Wide, AllEight, false, {"Low Power", "Xtal", "Hi Speed", "Ext Clk"}},
         {{I::WDT, 3, On}, {I::PUT, 4, Off}, {I::MCLR, 5, Off}, {I::BOR, 6, On}, {I::CPEE, 8, Off}},
         7, 0x0000, 0x0080);
-    // Bits 13..12 hold the part's oscillator calibration: never rebuilt.
+    // Bits 13..12 hold the chip's own oscillator calibration: never rebuilt.
     result.keepsCalibration = true;
     return result;
 }();
