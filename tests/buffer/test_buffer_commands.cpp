@@ -244,6 +244,23 @@ private slots:
         QVERIFY(rig.ui[ControlId::Chk_Sum_But].enabled);
     }
 
+    // The buffer belongs to no device: another selection keeps every word and
+    // only moves the end of the sum.
+    void otherDeviceKeepsBuffer()
+    {
+        Rig rig;
+        rig.start();
+        fillBuffer(rig, 1);
+        for (const auto &[row, caption] :
+            {std::pair {111, "Checksum=2000"}, std::pair {0, "Checksum=0200"}}) {
+            rig.form.click(ControlId::Device);
+            rig.form.itemClick(ControlId::Device_Box, row);
+            QVERIFY(allWords(rig, 1));
+            rig.form.click(ControlId::Chk_Sum_But);
+            QCOMPARE(rig.caption(ControlId::Chk_Sum_But), std::string(caption));
+        }
+    }
+
     void fileTypeChoice_data()
     {
         QTest::addColumn<int>("row");
