@@ -104,16 +104,15 @@ ImageLoad loadHexImage(SimChip &chip, std::string_view text)
             end = text.size();
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
+        if (end == text.size() && line.empty())
+            break; // nothing after the last line end
         ++lineNumber;
         while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t'))
             line.remove_suffix(1);
         while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
             line.remove_prefix(1);
-        if (line.empty()) {
-            if (end == text.size())
-                break;
+        if (line.empty())
             continue;
-        }
         if (line.front() != ':') {
             result.error = lineError(lineNumber, "a record must start with ':'");
             return result;
@@ -175,7 +174,7 @@ ImageLoad loadHexImage(SimChip &chip, std::string_view text)
         }
     }
     if (!ended) {
-        result.error = lineError(lineNumber, "no end record");
+        result.error = lineError(std::max<std::size_t>(lineNumber, 1), "no end record");
         return result;
     }
 

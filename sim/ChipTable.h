@@ -167,7 +167,7 @@ constexpr std::uint16_t K = 1024;
 
 // Sizes from the parts' list texts; the 16F648A/16LF648A hold 4K words and
 // 256 EEPROM bytes. Device IDs carry revision 0.
-constexpr auto ChipTable = [] {
+inline constexpr auto ChipTable = [] {
     using namespace chips;
     return std::array<ChipInfo, 97> {{
         // 12-bit serial EPROM: calibration MOVLW at the last address.
