@@ -7,7 +7,8 @@ namespace ravelin::sim {
 
 FtStatus FaultyTransport::getQueueStatus(FtHandle handle, std::uint32_t &rxCount)
 {
-    if (m_faults.failQueuePollFromPacket && m_packets >= *m_faults.failQueuePollFromPacket)
+    if (unplugged()
+        || (m_faults.failQueuePollFromPacket && m_packets >= *m_faults.failQueuePollFromPacket))
         return ft::IoError;
     const FtStatus status = m_inner.getQueueStatus(handle, rxCount);
     if (status == ft::Ok && silent())
@@ -18,6 +19,10 @@ FtStatus FaultyTransport::getQueueStatus(FtHandle handle, std::uint32_t &rxCount
 FtStatus FaultyTransport::write(
     FtHandle handle, const std::uint8_t *data, std::uint32_t length, std::uint32_t &written)
 {
+    if (unplugged()) {
+        written = 0;
+        return ft::IoError;
+    }
     ++m_packets;
     if (m_faults.shortWritePacket == m_packets) {
         // The bytes that did go out do not make a packet the firmware accepts.
@@ -31,6 +36,8 @@ FtStatus FaultyTransport::write(
 FtStatus FaultyTransport::read(
     FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
 {
+    if (unplugged())
+        return ft::IoError;
     if (silent()) {
         got = 0;
         return ft::Ok;

@@ -26,6 +26,9 @@ struct LinkFaults
     std::optional<std::uint64_t> failQueuePollFromPacket;
     // From that packet on the programmer is silent: nothing more arrives.
     std::optional<std::uint64_t> silentFromPacket;
+    // After that packet the programmer is unplugged: it leaves the bus, writes
+    // and queue polls fail.
+    std::optional<std::uint64_t> unplugAfterPacket;
 };
 
 // Wraps any transport and injects the faults: the program must never report
@@ -43,6 +46,10 @@ public:
 
     FtStatus listDeviceCount(std::uint32_t &count) override
     {
+        if (unplugged()) {
+            count = 0;
+            return ft::Ok;
+        }
         return m_inner.listDeviceCount(count);
     }
     FtStatus listDeviceByIndex(std::uint32_t index, char *buffer, std::uint32_t flags) override
@@ -65,6 +72,10 @@ public:
         FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
 
 private:
+    bool unplugged() const
+    {
+        return m_faults.unplugAfterPacket && m_packets >= *m_faults.unplugAfterPacket;
+    }
     bool silent() const
     {
         return m_faults.silentFromPacket && m_packets >= *m_faults.silentFromPacket;

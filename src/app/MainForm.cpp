@@ -60,7 +60,7 @@ void MainForm::FormActivate()
 
 bool MainForm::FormCloseQuery()
 {
-    state().exchange.StopRequest = 5;
+    requestStop();
     ui().disable(ControlId::Timer1);
     SaveSettings(m_core);
     m_core.host.pumpMessages();
@@ -68,15 +68,21 @@ bool MainForm::FormCloseQuery()
     return true;
 }
 
-void MainForm::Timer1Timer()
+void MainForm::requestStop()
 {
     state().exchange.StopRequest = 5;
+    state().exchange.stopRequested = true;
+}
+
+void MainForm::Timer1Timer()
+{
+    requestStop();
     state().exchange.ReplyTimedOut = 5;
 }
 
 void MainForm::Quit_AddClick()
 {
-    state().exchange.StopRequest = 5;
+    requestStop();
 }
 
 void MainForm::StaticText3Click()

@@ -50,6 +50,8 @@ public:
     }
 
 private:
+    void requestStop();
+
     Core m_core;
 };
 

@@ -8,6 +8,7 @@ void BusyStep(Core &core)
 {
     // Each command judges its own link: a failure before it began is not its own.
     core.st.exchange.linkFailed = false;
+    core.st.exchange.stopRequested = false;
     ResetProgrammer(core);
     for (ControlId id : BusyLocked)
         core.ui.disable(id);

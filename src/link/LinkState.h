@@ -31,6 +31,10 @@ struct ExchangeState
     std::uint32_t ReplyLength = 8; // 256 only around the block read
     std::uint8_t ReplyTimedOut = 0;
     std::int32_t StopRequest = 0; // above 0: stop
+    // The user (the stop button, closing the window) or a reply time-out asked
+    // for a stop since the command began. Unlike StopRequest it survives the
+    // programmer resets between a command's passes.
+    bool stopRequested = false;
     std::uint16_t LineValue = 0; // low byte: byte 2 of a line-setting packet
     // Set when a reply wait failed or a write came up short since the last
     // command began; a command that sees it never reports success.

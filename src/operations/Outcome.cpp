@@ -50,7 +50,7 @@ Ending endingOf(const Core &core)
 {
     if (linkLost(core))
         return Ending::LinkLost;
-    if (core.st.exchange.StopRequest > 0)
+    if (core.st.exchange.StopRequest > 0 || core.st.exchange.stopRequested)
         return Ending::Stopped;
     return Ending::Completed;
 }

@@ -26,7 +26,7 @@ public:
 
     bool stopped()
     {
-        if (core.st.exchange.StopRequest > 0)
+        if (core.st.exchange.StopRequest > 0 || core.st.exchange.stopRequested)
             m_stopped = true;
         return m_stopped;
     }
