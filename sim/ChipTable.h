@@ -7,7 +7,7 @@
 namespace ravelin::sim {
 
 // The chips the simulated socket can hold, grouped by how they are programmed.
-// This table is the simulator's own truth about the parts, independent of the
+// This table is the simulator's own truth about the chips, independent of the
 // application's device list: a wrong chip in the socket must behave like one.
 enum class ChipGroup {
     Flash16F8x, // 16F83, 16F84/A
@@ -165,7 +165,7 @@ using enum ChipGroup;
 constexpr std::uint16_t K = 1024;
 } // namespace chips
 
-// Sizes from the parts' list texts; the 16F648A/16LF648A hold 4K words and
+// Sizes from the chips' list texts; the 16F648A/16LF648A hold 4K words and
 // 256 EEPROM bytes. Device IDs carry revision 0.
 inline constexpr auto ChipTable = [] {
     using namespace chips;

@@ -13,7 +13,7 @@ constexpr std::uint16_t TwelveBitConfigAddress = 0x0FFF;
 
 // The 12-bit counter runs through program memory and the ID words into
 // locations that answer nothing, and wraps at the next power of two
-// (choice: the parts' documents do not say where it wraps).
+// (choice: the chips' documents do not say where it wraps).
 std::uint16_t twelveBitCounterLimit(std::uint16_t programWords)
 {
     std::uint16_t limit = 1;

@@ -30,7 +30,7 @@ struct ChipOptions
     // An EPROM word that takes its value only from the n-th pulse on.
     std::optional<std::uint16_t> slowWord;
     unsigned slowWordPulses = 1;
-    // Reads fail at "3 Volts" unless the part is a low-voltage (LF) one.
+    // Reads fail at "3 Volts" unless the chip is a low-voltage (LF) one.
     bool failAt3Volts = false;
     // The factory's calibration word (and the 12F629/675 band-gap bits) are
     // present on a fresh chip; without, the chip is blank everywhere.
@@ -85,7 +85,9 @@ public:
     enum class Mode { Off, Serial, Parallel };
     Mode mode() const { return m_mode; }
     std::optional<SupplyVoltage> voltage() const { return m_lines.entryVoltage(); }
-    // The address counter as an image address; empty outside programming mode.
+    // The address counter (0xFFF while a 12-bit part stands at its configuration
+    // word); empty outside programming mode. Small parts alias: counter 0x0400
+    // of a 1K part addresses word 0.
     std::optional<std::uint16_t> counter() const;
     bool inConfigurationSpace() const { return m_inConfig; }
     unsigned erasesDone() const { return m_erases; }
@@ -112,7 +114,7 @@ private:
     void eraseData();
     void forgetCommands();
 
-    const ChipInfo &m_info;
+    ChipInfo m_info;
     ChipOptions m_options;
     std::vector<std::uint16_t> m_program;
     // 14-bit: 0x2000..0x2007; 12-bit: the IDs in 0..3, the configuration word in 7.

@@ -1,11 +1,21 @@
 #pragma once
 
+#include "sim/SimChip.h"
 #include "sim/TargetSocket.h"
 
 #include <array>
 #include <cstdint>
 
 namespace ravelin::test {
+
+// A fresh chip without the factory's calibration word and band-gap bits:
+// blank everywhere.
+inline sim::ChipOptions uncalibrated()
+{
+    sim::ChipOptions options;
+    options.factoryCalibration = false;
+    return options;
+}
 
 // Drives a chip as the programmer relays the application's packets: the line
 // patterns of the programming-mode entries and the serial and parallel steps.

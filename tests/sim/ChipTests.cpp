@@ -270,7 +270,7 @@ private slots:
 
     void counter12()
     {
-        auto chip = chipNamed("12C508/A", {.factoryCalibration = false});
+        auto chip = chipNamed("12C508/A", test::uncalibrated());
         chip->setWord(0x0FFF, 0x0FEA);
         chip->setWord(0, 0x0025);
         chip->setWord(0x1FF, 0x0C70);
@@ -353,7 +353,7 @@ private slots:
 
     // ---- writing --------------------------------------------------------------------
 
-    // Begin Erase/Programming on a word that already holds a value: the parts
+    // Begin Erase/Programming on a word that already holds a value: the chips
     // that erase first take the new word, the others can only clear bits.
     void flashWrite_data()
     {
@@ -373,7 +373,7 @@ private slots:
     {
         QFETCH(QString, name);
         QFETCH(bool, erases);
-        auto chip = chipNamed(name, {.factoryCalibration = false});
+        auto chip = chipNamed(name, test::uncalibrated());
         chip->setWord(5, 0x0F0F);
         ChipDriver d {*chip};
         d.enterSerial();
@@ -510,7 +510,7 @@ private slots:
     void epromPulses()
     {
         QFETCH(QString, name);
-        auto chip = chipNamed(name, {.factoryCalibration = false});
+        auto chip = chipNamed(name, test::uncalibrated());
         const auto group = chip->info().group;
         const bool parallel = group == ChipGroup::Parallel16C5x;
         const bool twelve = isTwelveBit(group);
@@ -666,7 +666,7 @@ private slots:
         QFETCH(QString, sequence);
         QFETCH(bool, program);
         QFETCH(bool, data);
-        auto chip = chipNamed(name, {.factoryCalibration = false});
+        auto chip = chipNamed(name, test::uncalibrated());
         chip->setWord(0, 0x2805);
         chip->setWord(std::uint16_t(chip->info().programWords - 1), 0x0123);
         chip->setWord(0x2000, 0x0001);
@@ -749,12 +749,14 @@ private slots:
         QCOMPARE(int(f629->config()), 0x3FFF);
         QCOMPARE(int(f629->word(0x2006)), 0x0F80); // the device ID stays
 
-        auto c508 = chipNamed("12C508/A", {.calibration = 0x70});
+        ChipOptions calibrated;
+        calibrated.calibration = 0x70;
+        auto c508 = chipNamed("12C508/A", calibrated);
         QCOMPARE(int(c508->word(0x1FF)), 0x0C70);
         QCOMPARE(int(chipNamed("12C519")->word(0x3FF)), 0x0C80);
         QCOMPARE(int(chipNamed("12CE674")->word(0x7FF)), 0x3480);
-        QCOMPARE(int(chipNamed("12C508/A", {.factoryCalibration = false})->word(0x1FF)), 0x0FFF);
-        QCOMPARE(int(chipNamed("12F675", {.factoryCalibration = false})->config()), 0x3FFF);
+        QCOMPARE(int(chipNamed("12C508/A", test::uncalibrated())->word(0x1FF)), 0x0FFF);
+        QCOMPARE(int(chipNamed("12F675", test::uncalibrated())->config()), 0x3FFF);
     }
 
     // ---- data EEPROM ------------------------------------------------------------------
@@ -793,7 +795,9 @@ private slots:
 
     void noDataEeprom()
     {
-        auto chip = chipNamed("16F72", {.floatingLevel = 0x3FFF});
+        ChipOptions options;
+        options.floatingLevel = 0x3FFF;
+        auto chip = chipNamed("16F72", options);
         ChipDriver d {*chip};
         d.enterSerial();
         d.programWord(0x0055, 0x03);

@@ -1,5 +1,6 @@
 // Chip images in Intel HEX: the assembler's files go into the socket, and a
 // chip's contents come back out the same.
+#include "ChipDriver.h"
 #include "sim/ChipImage.h"
 #include "sim/SimChip.h"
 
@@ -166,7 +167,7 @@ private slots:
         const std::string path = dir.filePath("chip.hex").toStdString();
         const ImageSave saved = saveHexFile(*original, path);
         QVERIFY2(saved.ok, saved.error.c_str());
-        auto copy = makeChip(chip.toStdString(), {.factoryCalibration = false});
+        auto copy = makeChip(chip.toStdString(), test::uncalibrated());
         const ImageLoad loaded = loadHexFile(*copy, path);
         QVERIFY2(loaded.ok, loaded.error.c_str());
         QCOMPARE(loaded.wordsIgnored, std::size_t {0});
