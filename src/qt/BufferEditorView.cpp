@@ -1,0 +1,101 @@
+#include "qt/BufferEditorView.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTextBlock>
+
+#include <algorithm>
+
+namespace ravelin {
+
+BufferEditorView::BufferEditorView(ControlId id, UiSink sink, QWidget *parent)
+    : QPlainTextEdit(parent)
+    , m_id(id)
+    , m_sink(std::move(sink))
+{
+    setReadOnly(true);
+    // Read-only text shows no caret unless it may be moved by keyboard; the
+    // keys themselves never reach the text (keyPressEvent below).
+    setTextInteractionFlags(Qt::TextSelectableByKeyboard);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setTabChangesFocus(true);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void BufferEditorView::setLines(const QString &text)
+{
+    if (toPlainText() != text)
+        setPlainText(text);
+    applyCaret();
+}
+
+void BufferEditorView::setCaret(int line, int column)
+{
+    m_caretLine = line;
+    m_caretColumn = column;
+    applyCaret();
+}
+
+void BufferEditorView::applyCaret()
+{
+    const QTextBlock block = document()->findBlockByNumber(m_caretLine);
+    if (!block.isValid())
+        return;
+    QTextCursor cursor(block);
+    cursor.setPosition(block.position() + std::min(m_caretColumn, block.length() - 1));
+    setTextCursor(cursor);
+}
+
+void BufferEditorView::keyPressEvent(QKeyEvent *event)
+{
+    if (const std::optional<UiEvent> key = keyEventFor(m_id, *event, true))
+        m_sink(*key);
+    else
+        event->ignore();
+}
+
+void BufferEditorView::mousePressEvent(QMouseEvent *event)
+{
+    setFocus(Qt::MouseFocusReason);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QTextCursor at = cursorForPosition(event->position().toPoint());
+    UiEvent press = UiEvent::of(UiEventKind::MouseDown, m_id);
+    press.line = at.blockNumber();
+    press.column = at.positionInBlock();
+    m_sink(press);
+}
+
+void BufferEditorView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    mousePressEvent(event);
+}
+
+// No selections: the caret is the core's alone.
+void BufferEditorView::mouseMoveEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+void BufferEditorView::mouseReleaseEvent(QMouseEvent *event)
+{
+    event->accept();
+}
+
+void BufferEditorView::focusOutEvent(QFocusEvent *event)
+{
+    QPlainTextEdit::focusOutEvent(event);
+    // Only a move to another control of the window leaves the editor; a box
+    // popping up or the user switching windows does not.
+    switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        return;
+    default:
+        m_sink(UiEvent::of(UiEventKind::FocusLost, m_id));
+    }
+}
+
+} // namespace ravelin
