@@ -152,7 +152,12 @@ std::string writeFileReplacing(const std::string &name, std::span<const std::uin
     fs::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Built piece by piece: g++ 12 at -O3 misreads "." + name + ... as an
+    // overlapping copy and would stop the build.
+    std::string leaf = ".";
+    leaf += target.filename().string();
+    leaf += ".XXXXXX";
+    std::string temporary = (folder / leaf).string();
     Descriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0) {
         const int error = errno;
