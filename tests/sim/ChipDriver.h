@@ -126,6 +126,24 @@ struct ChipDriver
         chip.parallelPresent(0x0FFF, true);
     }
     std::uint16_t parallelRead(bool advance = true) { return chip.parallelRead(0x6D, advance); }
+    // One programming step of the chip's own kind.
+    void programStep(sim::ChipGroup group, std::uint16_t word)
+    {
+        switch (sim::cellWrite(group)) {
+        case sim::CellWrite::PulseByLines:
+            parallelPulse(word);
+            break;
+        case sim::CellWrite::PulseBeginToEnd:
+            eprom12Pulse(word);
+            break;
+        case sim::CellWrite::EraseWrite:
+        case sim::CellWrite::ProgramOnly:
+        case sim::CellWrite::RowLatches:
+        case sim::CellWrite::PulseOnBegin:
+            programWord(word);
+            break;
+        }
+    }
 };
 
 } // namespace ravelin::test

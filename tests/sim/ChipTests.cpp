@@ -515,14 +515,7 @@ private slots:
         const bool parallel = group == ChipGroup::Parallel16C5x;
         const bool twelve = isTwelveBit(group);
         ChipDriver d {*chip};
-        const auto pulse = [&](std::uint16_t word) {
-            if (parallel)
-                d.parallelPulse(word);
-            else if (group == ChipGroup::Eprom12Serial)
-                d.eprom12Pulse(word);
-            else
-                d.programWord(word);
-        };
+        const auto pulse = [&](std::uint16_t word) { d.programStep(group, word); };
         const auto read = [&] { return parallel ? d.parallelRead(false) : d.read(); };
         if (parallel)
             d.enterParallel();
@@ -583,19 +576,7 @@ private slots:
         auto chip = chipNamed(name, options);
         const auto group = chip->info().group;
         ChipDriver d {*chip};
-        const auto pulse = [&](std::uint16_t word) {
-            switch (group) {
-            case ChipGroup::Parallel16C5x:
-                d.parallelPulse(word);
-                break;
-            case ChipGroup::Eprom12Serial:
-                d.eprom12Pulse(word);
-                break;
-            default:
-                d.programWord(word);
-                break;
-            }
-        };
+        const auto pulse = [&](std::uint16_t word) { d.programStep(group, word); };
         if (group == ChipGroup::Parallel16C5x) {
             d.enterParallel();
             for (int i = 0; i < 3; ++i)
@@ -908,19 +889,7 @@ private slots:
                 d.increment(isTwelveBit(group) ? a + 1 : a);
             }
         };
-        const auto program = [&](std::uint16_t word) {
-            switch (group) {
-            case ChipGroup::Parallel16C5x:
-                d.parallelPulse(word);
-                break;
-            case ChipGroup::Eprom12Serial:
-                d.eprom12Pulse(word);
-                break;
-            default:
-                d.programWord(word);
-                break;
-            }
-        };
+        const auto program = [&](std::uint16_t word) { d.programStep(group, word); };
         goTo(std::uint16_t(address));
         program(0x0000);
         QCOMPARE(int(chip->word(std::uint16_t(address))), int(chip->blankWord()));
