@@ -1,6 +1,7 @@
 // The configuration word editor on the whole program: what each family's
 // controls show for a word and the word they give back.
 #include "app/Format.h"
+#include "devices/Catalogue.h"
 #include "devices/ConfigEditor.h"
 #include "support/Rig.h"
 
@@ -18,64 +19,14 @@ T fetch(const char *name)
     return *static_cast<T *>(QTest::qData(name, qMetaTypeId<T>()));
 }
 
-// One row of the list per family.
+// The first row of the list that carries the family.
 int rowOf(Family family)
 {
-    switch (family) {
-    case Family::None:
-        return 4;
-    case Family::F1:
-        return 13;
-    case Family::F2:
-        return 14;
-    case Family::F3:
-        return 16;
-    case Family::F5:
-        return 83;
-    case Family::F6:
-        return 26;
-    case Family::F7:
-        return 27;
-    case Family::F8:
-        return 28;
-    case Family::F9:
-        return 77;
-    case Family::F11:
-        return 67;
-    case Family::F12:
-        return 87;
-    case Family::F13:
-        return 48;
-    case Family::F14:
-        return 86;
-    case Family::F15:
-        return 58;
-    case Family::F16:
-        return 61;
-    case Family::F17:
-        return 64;
-    case Family::F18:
-        return 97;
-    case Family::F19:
-        return 66;
-    case Family::F20:
-        return 69;
-    case Family::F21:
-        return 99;
-    case Family::F22:
-        return 101;
-    case Family::F23:
-        return 105;
-    case Family::F24:
-        return 74;
-    case Family::F26:
-        return 5;
-    case Family::F27:
-        return 10;
-    case Family::F30:
-        return 0;
+    for (std::size_t i = 0; i < DeviceCatalogue.size(); ++i) {
+        if (DeviceCatalogue[i].family == family)
+            return int(i);
     }
-    return 4;
+    return -1;
 }
 
 void select(Rig &rig, Family family)
@@ -90,35 +41,30 @@ std::string fuse(std::uint16_t word)
     return "Fuse = " + hex4(word);
 }
 
-std::vector<std::string> checkedOf(const WindowModel &ui)
-{
-    std::vector<std::string> names;
-    for (ControlId id : FuseBoxes) {
-        if (ui[id].checked)
-            names.emplace_back(controlInfo(id).name);
-    }
-    for (ControlId id : OscRadios) {
-        if (ui[id].checked)
-            names.emplace_back(controlInfo(id).name);
-    }
-    return names;
-}
-
-std::vector<std::string> enabledOf(const WindowModel &ui)
-{
-    std::vector<std::string> names;
-    for (ControlId id : FuseBoxes) {
-        if (ui[id].enabled)
-            names.emplace_back(controlInfo(id).name);
-    }
-    for (ControlId id : OscRadios) {
-        if (ui[id].enabled)
-            names.emplace_back(controlInfo(id).name);
-    }
-    return names;
-}
-
 using Names = std::vector<std::string>;
+
+// The editor's check boxes and radios in a given state, in panel order.
+Names controlsWhere(const WindowModel &ui, bool ControlState::*flag)
+{
+    Names names;
+    for (ControlId id : FuseBoxes) {
+        if (ui[id].*flag)
+            names.emplace_back(controlInfo(id).name);
+    }
+    for (ControlId id : OscRadios) {
+        if (ui[id].*flag)
+            names.emplace_back(controlInfo(id).name);
+    }
+    return names;
+}
+Names checkedOf(const WindowModel &ui)
+{
+    return controlsWhere(ui, &ControlState::checked);
+}
+Names enabledOf(const WindowModel &ui)
+{
+    return controlsWhere(ui, &ControlState::enabled);
+}
 
 } // namespace
 
