@@ -387,8 +387,13 @@ void showPriorityError(Core &core)
 
 void spinPulse(std::uint16_t pulseDelaySetting)
 {
-    // volatile: the spin is the pulse; the compiler must not remove it.
-    for (volatile std::uint32_t i = 0; i < std::uint32_t {pulseDelaySetting} * 100u; i = i + 1) { }
+    // The spin is the pulse: every pass stores to a volatile, so the compiler
+    // must keep the whole loop.
+    volatile std::uint32_t spin = 0;
+    const std::uint32_t passes = std::uint32_t {pulseDelaySetting} * 100u;
+    for (std::uint32_t i = 0; i < passes; ++i)
+        spin = i;
+    static_cast<void>(spin);
 }
 
 void FlashProgramWord(Core &core, std::uint16_t word, bool compare)
