@@ -46,8 +46,11 @@ void paintBackground(QWidget *widget, Colour colour)
     const std::optional<QColor> qcolour = colourOf(colour);
     if (!qcolour)
         return;
+    // Buttons (check boxes and radio buttons among them) fill with the button
+    // colour, everything else with the window colour.
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Window, *qcolour);
+    palette.setColor(widget->backgroundRole(), *qcolour);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }

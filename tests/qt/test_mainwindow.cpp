@@ -75,7 +75,7 @@ std::int64_t processCpuUs()
 
 QColor background(const QWidget *widget)
 {
-    return widget->palette().color(QPalette::Window);
+    return widget->palette().color(widget->backgroundRole());
 }
 
 } // namespace
@@ -192,6 +192,8 @@ private slots:
         QTest::newRow("last file") << ControlId::StaticText1 << QColor(0xC0, 0xC0, 0xC0);
         QTest::newRow("editor jump") << ControlId::Buf_Start << QColor(0xFF, 0xFF, 0xFF);
         QTest::newRow("fuse group") << ControlId::Fuse_Settings << QColor(0xFF, 0xFF, 0x00);
+        QTest::newRow("fuse check box") << ControlId::WDT << QColor(0xFF, 0xFF, 0x00);
+        QTest::newRow("oscillator") << ControlId::Xtal << QColor(0xFF, 0xFF, 0x00);
         QTest::newRow("red backdrop") << ControlId::Label1 << QColor(0xFF, 0x00, 0x00);
         QTest::newRow("lime backdrop") << ControlId::Label2 << QColor(0x00, 0xFF, 0x00);
         QTest::newRow("aqua backdrop") << ControlId::Label5 << QColor(0x00, 0xFF, 0xFF);
