@@ -262,6 +262,41 @@ private slots:
             QStringLiteral("Usb Programmer Found - FirmWare Version 1.20"));
     }
 
+    // A row clicked in the device list picks that device.
+    void clickOnDeviceList()
+    {
+        ShownRig s;
+        auto *list = s.widget<QListWidget>(ControlId::Device_Box);
+        QVERIFY(list->isVisible());
+        QVERIFY(list->count() > 0);
+        QCOMPARE(s.rig.caption(ControlId::Device), std::string("No Device"));
+        QTest::mouseClick(
+            list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+        QVERIFY(s.rig.caption(ControlId::Device) != "No Device");
+        QCOMPARE(list->currentRow(), s.rig.ui[ControlId::Device_Box].itemIndex);
+    }
+
+    // Keys pressed on Start_Add reach its key handler: U starts the firmware
+    // update with its file dialog, other keys do nothing.
+    void keysOnStartAdd_data()
+    {
+        QTest::addColumn<char>("key");
+        QTest::addColumn<int>("dialogs");
+        QTest::newRow("u") << 'u' << 1;
+        QTest::newRow("U") << 'U' << 1;
+        QTest::newRow("x") << 'x' << 0;
+    }
+    void keysOnStartAdd()
+    {
+        QFETCH(char, key);
+        QFETCH(int, dialogs);
+        ShownRig s;
+        QWidget *startAdd = s.window.widget(ControlId::Start_Add);
+        startAdd->setFocus();
+        QTest::keyClick(startAdd, key);
+        QCOMPARE(int(s.rig.host.openDialogsShown.size()), dialogs);
+    }
+
     // The model changes; the widget shows it before anything is pumped.
     void modelChangesShowAtOnce()
     {
