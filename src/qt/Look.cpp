@@ -1,6 +1,12 @@
 #include "qt/Look.h"
 
+#include <algorithm>
+
 namespace ravelin {
+
+namespace {
+constexpr int FixedsysCellPixels = 12;
+} // namespace
 
 QStringList fontFamilies(FontFace face)
 {
@@ -23,7 +29,12 @@ QFont fontFor(const FontInfo &info)
 {
     QFont font;
     font.setFamilies(fontFamilies(info.face));
-    font.setPixelSize(info.pixels);
+    // Fixedsys is a bitmap face with one 8 x 15 cell whatever size is asked for,
+    // and the panels that use it (the jumper drawings above all) are laid out
+    // for that cell. A scalable look-alike above 12 px takes more than 15 px a
+    // line, so the drawings would no longer fit: it is held at 12 px.
+    const bool lookAlike = info.face == FontFace::Fixedsys;
+    font.setPixelSize(lookAlike ? std::min(info.pixels, FixedsysCellPixels) : info.pixels);
     font.setBold(info.bold);
     switch (info.face) {
     case FontFace::MsSansSerif:

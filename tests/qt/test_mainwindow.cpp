@@ -161,11 +161,35 @@ private slots:
         QTest::newRow("fuse value") << ControlId::Fuse_Data << 14 << true << false;
         QTest::newRow("message panel") << ControlId::Memo1 << 11 << true << true;
         QTest::newRow("device list") << ControlId::Device_Box << 11 << true << true;
-        QTest::newRow("file type") << ControlId::File_Type << 13 << true << true;
+        // Fixedsys has one 8 x 15 cell: its look-alike is held at 12 px.
+        QTest::newRow("file type") << ControlId::File_Type << 12 << true << true;
         QTest::newRow("fill entry") << ControlId::FillEdit << 11 << true << true;
-        QTest::newRow("large diagram") << ControlId::Jmp_40 << 15 << true << true;
+        QTest::newRow("large diagram") << ControlId::Jmp_40 << 12 << true << true;
         QTest::newRow("buffer editor") << ControlId::Edit_1 << 12 << false << true;
     }
+    // The user sets the board from these drawings: every line and column must
+    // be on screen, none cut off at the panel's edge.
+    void jumperDrawingsFitTheirPanels()
+    {
+        ShownRig s;
+        for (ControlId id : {ControlId::Jmp_8, ControlId::Jmp_18P, ControlId::Jmp_18S,
+                 ControlId::Jmp_28P, ControlId::Jmp_28S, ControlId::Jmp_40, ControlId::Jmp_64}) {
+            const std::vector<std::string> &lines = s.rig.ui[id].lines;
+            QVERIFY(!lines.empty());
+            std::size_t columns = 0;
+            for (const std::string &line : lines)
+                columns = std::max(columns, line.size());
+            const QWidget *panel = s.window.widget(id);
+            const QFontMetrics metrics(panel->font());
+            const char *name = controlInfo(id).name.data();
+            // A frame and a small margin on each side.
+            QVERIFY2(int(lines.size()) * metrics.lineSpacing() + 8 <= panel->height(), name);
+            QVERIFY2(
+                int(columns) * metrics.horizontalAdvance(QLatin1Char('W')) + 8 <= panel->width(),
+                name);
+        }
+    }
+
     void fonts()
     {
         QFETCH(ControlId, id);
