@@ -2,6 +2,7 @@
 
 #include "buffer/BufferCommands.h"
 #include "buffer/BufferFiles.h"
+#include "buffer/EditorCommands.h"
 
 namespace ravelin::buffer {
 namespace {
@@ -52,6 +53,8 @@ bool handleClick(Core &core, ControlId id)
 
 bool handleEvent(Core &core, const UiEvent &event)
 {
+    if (editor::handleEvent(core, event))
+        return true;
     switch (event.kind) {
     case UiEventKind::Click:
         return handleClick(core, event.id);
