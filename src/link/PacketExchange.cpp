@@ -52,7 +52,12 @@ void AwaitReply(Core &core)
     for (;;) {
         core.host.pumpMessages();
         const FtStatus status = GetQueueStatus(core);
-        if (status != ft::Ok || exchange.ReplyTimedOut != 0) {
+        // A reply already in the queue is taken even when a tick came in the
+        // same pump: the timer runs from the window's creation, so the first
+        // wait can meet a tick at once, and a programmer that answered is not
+        // one that is gone.
+        const bool replyWaiting = status == ft::Ok && core.st.link.RxQueueCount > 0;
+        if (!replyWaiting && (status != ft::Ok || exchange.ReplyTimedOut != 0)) {
             core.st.link.receive[6] = 0x55;
             core.ui.disable(ControlId::Timer1);
             core.ui.insertLine(ControlId::Memo1,

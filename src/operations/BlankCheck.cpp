@@ -36,7 +36,7 @@ void parallelBlankCheck(Core &core)
         reportMismatch(core, address, blank, op.DataWord);
         return true;
     };
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
         if (linkLost(core) || !check(static_cast<std::uint16_t>(a)))
             return;
     }
@@ -51,7 +51,7 @@ void serial14BlankCheck(Core &core)
     OperationState &op = core.st.op;
     const std::uint16_t blank = core.st.device.WordMask;
     op.ReadCommand = target::ReadProgram;
-    for (unsigned b = 0; b <= core.st.device.LastProgramAddress / 128u; ++b) {
+    for (unsigned b = 0; b <= lastProgramWord(core) / 128u; ++b) {
         op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
         ReadBlock(core);
         if (linkLost(core))
@@ -85,7 +85,7 @@ void serial14BlankCheck(Core &core)
 void serial12BlankCheck(Core &core)
 {
     OperationState &op = core.st.op;
-    const std::uint16_t last = core.st.device.LastProgramAddress;
+    const auto last = static_cast<std::uint16_t>(lastProgramWord(core));
     const bool checkCalibration = core.ui[ControlId::Cal_Byte].checked;
     sendCommand(core, target::Increment);
     op.ReadCommand = target::ReadProgram;

@@ -2,6 +2,7 @@
 
 #include "app/Core.h"
 
+#include <algorithm>
 #include <string>
 
 namespace ravelin {
@@ -23,6 +24,14 @@ bool linkLost(const Core &core);
 // "Programmer Not Responding..." with the failure lines shown, or
 // "Operation Stopped...".
 void showOutcome(Core &core, const std::string &result);
+
+// The last program word a command reaches. The settings file can bring any
+// value up to 0xFFFF; the buffer's program memory ends at 0x1FFF, and no
+// command reads or writes past it.
+inline unsigned lastProgramWord(const Core &core)
+{
+    return std::min<unsigned>(core.st.device.LastProgramAddress, 0x1FFF);
+}
 
 // A mismatch line: the buffer address, the word expected and the word read.
 std::string mismatchLine(std::uint16_t address, std::uint16_t expected, std::uint16_t found);

@@ -152,7 +152,7 @@ void parallelProgram(Run &run)
             ParallelIncrement(core);
         core.ui.setCaption(ControlId::Quit_Add, hex4(address));
     };
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress && !run.mustEnd(); ++a)
+    for (unsigned a = 0; a <= lastProgramWord(core) && !run.mustEnd(); ++a)
         programAt(static_cast<std::uint16_t>(a));
     for (std::uint16_t a = 0x2100; a <= 0x2103 && !run.mustEnd(); ++a)
         programAt(a);
@@ -168,7 +168,7 @@ void parallelProgram(Run &run)
         if (!matches(core, op.DataWord, bufferWord(core, address)))
             op.failureFlag = 1;
     };
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress && !run.stopped(); ++a) {
+    for (unsigned a = 0; a <= lastProgramWord(core) && !run.stopped(); ++a) {
         if (linkLost(core))
             return;
         readBack(static_cast<std::uint16_t>(a));
@@ -194,7 +194,7 @@ void singleWordProgram(Run &run)
     op.LoadCommand = target::LoadProgram;
     op.ReadCommand = target::ReadProgram;
     op.failureFlag = 0;
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
         FlashProgramWord(core, bufferWord(core, a), true);
         if (run.mustEnd())
@@ -214,7 +214,7 @@ void singleWordProgram(Run &run)
         return;
     run.toConfigurationSpace();
     run.increments(7);
-    op.CurrentAddress = static_cast<std::uint16_t>(core.st.device.LastProgramAddress + 1);
+    op.CurrentAddress = static_cast<std::uint16_t>(lastProgramWord(core) + 1);
     op.LoadCommand = target::LoadProgram;
     FlashProgramWord(core, core.st.device.ConfigWord, false);
 }
@@ -226,7 +226,7 @@ void rowProgram(Run &run)
     Core &core = run.core;
     OperationState &op = run.op;
     core.ui.setCaption(ControlId::StaticText2, "Programming Device...");
-    const unsigned rows = (core.st.device.LastProgramAddress >> 3) + 1u;
+    const unsigned rows = (lastProgramWord(core) >> 3) + 1u;
     for (unsigned row = 0; row < rows; ++row) {
         for (int i = 1; i <= 8; ++i) {
             sendCommand(core, target::LoadProgram);
@@ -259,7 +259,7 @@ void rowProgram(Run &run)
     op.failureFlag = 0;
     run.newPass();
     op.ReadCommand = target::ReadProgram;
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
         ReadWordAndIncrement(core);
         if (run.stopped() || linkLost(core))
@@ -326,7 +326,7 @@ void epromProgram(Run &run)
 {
     Core &core = run.core;
     OperationState &op = run.op;
-    const std::uint16_t last = core.st.device.LastProgramAddress;
+    const auto last = static_cast<std::uint16_t>(lastProgramWord(core));
     const bool programCalibration = core.ui[ControlId::Cal_Byte].checked;
     op.LoadCommand = target::LoadProgram;
     op.ReadCommand = target::ReadProgram;

@@ -32,7 +32,7 @@ void parallelRead(Core &core, Scratch &scratch)
     OperationState &op = core.st.op;
     ParallelReadWord(core);
     scratch.config = op.DataWord;
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
         if (mustEnd(core))
             return;
@@ -65,7 +65,7 @@ void serial14Read(Core &core, Scratch &scratch)
 {
     OperationState &op = core.st.op;
     op.ReadCommand = target::ReadProgram;
-    readWords(core, scratch, 0, core.st.device.LastProgramAddress, 0xFFFF);
+    readWords(core, scratch, 0, lastProgramWord(core), 0xFFFF);
     if (core.st.device.eeSizeCode > 0) {
         op.ReadCommand = target::ReadData;
         readWords(core, scratch, 0x2000, core.st.device.LastEEAddress, 0x00FF);
@@ -92,7 +92,7 @@ void serial12Read(Core &core, Scratch &scratch)
     ReadWord(core);
     scratch.config = op.DataWord;
     sendCommand(core, target::Increment);
-    readWords(core, scratch, 0, core.st.device.LastProgramAddress, 0xFFFF);
+    readWords(core, scratch, 0, lastProgramWord(core), 0xFFFF);
     readWords(core, scratch, 0x2100, 0x2103, 0xFFFF);
 }
 

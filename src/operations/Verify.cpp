@@ -32,7 +32,7 @@ void parallelVerify(Core &core)
         reportMismatch(core, address, expected, op.DataWord);
         return true;
     };
-    for (unsigned a = 0; a <= core.st.device.LastProgramAddress; ++a) {
+    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
         if (linkLost(core) || !compare(static_cast<std::uint16_t>(a)))
             return;
     }
@@ -46,7 +46,7 @@ void serial14Verify(Core &core)
 {
     OperationState &op = core.st.op;
     op.ReadCommand = target::ReadProgram;
-    for (unsigned b = 0; b <= core.st.device.LastProgramAddress / 128u; ++b) {
+    for (unsigned b = 0; b <= lastProgramWord(core) / 128u; ++b) {
         op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
         ReadBlock(core);
         if (linkLost(core))
@@ -85,7 +85,7 @@ void serial14Verify(Core &core)
 void serial12Verify(Core &core)
 {
     OperationState &op = core.st.op;
-    const std::uint16_t last = core.st.device.LastProgramAddress;
+    const auto last = static_cast<std::uint16_t>(lastProgramWord(core));
     const std::uint16_t config = core.st.device.ConfigWord;
     op.ReadCommand = target::ReadProgram;
     ReadWord(core);

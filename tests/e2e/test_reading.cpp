@@ -287,6 +287,22 @@ private slots:
             QCOMPARE(rig.buffer(a), std::uint16_t {0x0042});
     }
 
+    // A hand-edited settings file can set the last address to anything up to
+    // 0xFFFF: no command reaches past the buffer's program memory.
+    void lastAddressBeyondTheBuffer()
+    {
+        ChipRig rig("16F877A");
+        rig.st.device.LastProgramAddress = 0xFFFF;
+        for (ControlId command :
+             {ControlId::Move_Eprom, ControlId::Blank_Chk, ControlId::Verify_Eprom}) {
+            rig.form.click(command);
+            QVERIFY(rig.ui[ControlId::Move_Eprom].enabled);
+        }
+        QCOMPARE(rig.status(), std::string("Device Verified to Buffer..."));
+        rig.form.click(ControlId::Program_Eprom);
+        QCOMPARE(rig.status(), std::string("Device is Programmed..."));
+    }
+
     void noDeviceSelected_data()
     {
         QTest::addColumn<int>("command");

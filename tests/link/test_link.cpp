@@ -175,6 +175,24 @@ private slots:
         QVERIFY(rig.host.idleWaits > 100 && rig.host.idleWaits <= 1001);
     }
 
+    // The timer has run since the window was created: a tick can be due at the
+    // first pump of a wait. A reply that is already there still counts.
+    void tickMeetsAReplyAlreadyThere()
+    {
+        sim::ProgrammerOptions options;
+        options.latencyUs = 0;
+        Rig rig(options);
+        openProgrammer(rig);
+        rig.ui.enable(ControlId::Timer1);
+        rig.host.advanceUs(1'000'000); // the tick is due
+        setPacket(rig, {0x56, 0, 0, 0, 0, 0, 0});
+        SendPacket(rig.form.core());
+        QCOMPARE(rig.host.timerTicks, 1);
+        QCOMPARE(int(rig.st.link.receive[6]), 0);
+        QCOMPARE(int(rig.st.link.receive[2]), 20);
+        QVERIFY(!rig.st.exchange.linkFailed);
+    }
+
     void failingPollEndsTheWait()
     {
         sim::LinkFaults faults;
