@@ -1,5 +1,6 @@
 #include "qt/ForwardingEdit.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QKeySequence>
 
@@ -71,6 +72,19 @@ void ForwardingEdit::keyPressEvent(QKeyEvent *event)
     }
     // Tab and the like travel on to the window.
     event->ignore();
+}
+
+void ForwardingEdit::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A box popping up or the user switching windows is no move to another control.
+    switch (event->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        return;
+    default:
+        m_sink(UiEvent::of(UiEventKind::FocusLost, m_id));
+    }
 }
 
 } // namespace ravelin

@@ -21,6 +21,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     ControlId m_id;

@@ -524,6 +524,19 @@ void MainWindow::forward(const UiEvent &event)
     case ControlKind::Timer:
         break;
     }
+    followEditor();
+}
+
+void MainWindow::followEditor()
+{
+    const EditorState &editorState = m_form.state().editor;
+    // The editor's caret is the editor's alone, whatever the key did to the control's.
+    editor()->setCaret(editorState.caretPlace.line, editorState.caretPlace.column);
+    if (editorState.focus == ControlId::None || !m_ui[editorState.focus].visible)
+        return;
+    QWidget *target = m_widgets[indexOf(editorState.focus)];
+    if (!target->hasFocus())
+        target->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::queueActivation()

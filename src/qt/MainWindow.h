@@ -65,6 +65,8 @@ private:
     // window, and the program ends once the outermost one has returned.
     void runHandler(const std::function<void()> &handler);
     void forward(const UiEvent &event);
+    // Puts the editor's caret and the focus where the buffer editor says.
+    void followEditor();
     void queueActivation();
     void finishWhenIdle();
     void placeOnScreen();

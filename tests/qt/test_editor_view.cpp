@@ -1,0 +1,154 @@
+// The buffer editor on the real widgets: keys and clicks reach the editor, the
+// caret lands where the editor puts it, the address field takes and hands back
+// the focus, and leaving the editor closes it with the entries kept.
+#include "qt/BufferEditorView.h"
+#include "qt/MainWindow.h"
+#include "support/Rig.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace ravelin;
+using namespace ravelin::test;
+
+namespace {
+
+struct EditorRig
+{
+    EditorRig()
+        : window(rig.form)
+    {
+        rig.start();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::mouseClick(window.widget(ControlId::Edit), Qt::LeftButton);
+    }
+
+    BufferEditorView *editor() const { return window.editor(); }
+    QLineEdit *field() const
+    {
+        return static_cast<QLineEdit *>(window.widget(ControlId::Chg_Edit_Add));
+    }
+    // Where the given character of the given line is drawn.
+    QPoint pointOf(int line, int column) const
+    {
+        QTextCursor cursor(editor()->document()->findBlockByNumber(line));
+        cursor.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, column);
+        return editor()->cursorRect(cursor).center() + QPoint(2, 0);
+    }
+    void clickAt(int line, int column)
+    {
+        QTest::mouseClick(editor()->viewport(), Qt::LeftButton, {}, pointOf(line, column));
+    }
+    QPoint caret() const
+    {
+        const QTextCursor cursor = editor()->textCursor();
+        return {cursor.blockNumber(), cursor.positionInBlock()};
+    }
+
+    Rig rig;
+    MainWindow window;
+};
+
+} // namespace
+
+class EditorViewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensWithTheFocusAndThePage()
+    {
+        EditorRig r;
+        QVERIFY(r.editor()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), r.editor());
+        QVERIFY(r.editor()->isReadOnly());
+        QCOMPARE(r.editor()->lineWrapMode(), QPlainTextEdit::NoWrap);
+        QCOMPARE(r.editor()->document()->blockCount(), 17);
+        QCOMPARE(r.editor()->document()->findBlockByNumber(16).text().size(), 56);
+        QCOMPARE(r.caret(), QPoint(1, 6));
+    }
+
+    void keysMoveTheCaretWhereTheEditorSays_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QPoint>("caret"); // line, character
+        QTest::newRow("two digits") << "12" << QList<int> {} << QPoint(1, 8);
+        QTest::newRow("a word and a half") << "123456" << QList<int> {} << QPoint(1, 13);
+        QTest::newRow("Down and Right")
+            << "" << QList<int> {Qt::Key_Down, Qt::Key_Right} << QPoint(2, 7);
+        QTest::newRow("End wraps to the next line")
+            << "" << QList<int> {Qt::Key_End} << QPoint(2, 6);
+        QTest::newRow("Up from row 0 wraps on the page")
+            << "" << QList<int> {Qt::Key_Up} << QPoint(16, 41);
+        QTest::newRow("Page Down resets the digit")
+            << "1" << QList<int> {Qt::Key_PageDown} << QPoint(1, 6);
+    }
+    void keysMoveTheCaretWhereTheEditorSays()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QList<int>, keys);
+        QFETCH(QPoint, caret);
+        EditorRig r;
+        QTest::keyClicks(r.editor(), typed);
+        for (int key : keys)
+            QTest::keyClick(r.editor(), Qt::Key(key));
+        const EditorState &ed = r.rig.st.editor;
+        QCOMPARE(r.caret(), QPoint(ed.caretPlace.line, ed.caretPlace.column));
+        QCOMPARE(r.caret(), caret);
+        QCOMPARE(r.editor()->toPlainText().split('\n').size(), 17);
+    }
+
+    void clicksPickTheWordUnderTheMouse()
+    {
+        EditorRig r;
+        r.clickAt(3, 47);
+        QCOMPARE(r.rig.st.editor.entryMode, EntryMode::Character);
+        QCOMPARE(r.caret(), QPoint(3, 48));
+        QTest::keyClicks(r.editor(), "Hi");
+        QCOMPARE(int(r.rig.st.buffer.DeviceBuffer[0x0010]), 'H');
+        QCOMPARE(int(r.rig.st.buffer.DeviceBuffer[0x0011]), 'i');
+        QCOMPARE(r.caret(), QPoint(3, 50));
+        r.clickAt(5, 22);
+        QCOMPARE(r.rig.st.editor.entryMode, EntryMode::Hex);
+        QCOMPARE(r.caret(), QPoint(5, 22));
+    }
+
+    void theAddressFieldTakesAndGivesBackTheFocus()
+    {
+        EditorRig r;
+        r.clickAt(0, 12);
+        QVERIFY(r.field()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), r.field());
+        QVERIFY(r.editor()->isVisible());
+        QTest::keyClicks(r.field(), "2105");
+        QCOMPARE(r.field()->text(), QStringLiteral("2105"));
+        QTest::keyClick(r.field(), Qt::Key_Return);
+        QCOMPARE(int(r.rig.st.editor.EditorPageStart), 0x2100);
+        QVERIFY(!r.field()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), r.editor());
+        QVERIFY(r.editor()->document()->findBlockByNumber(1).text().startsWith("2100"));
+        QCOMPARE(r.caret(), QPoint(1, 6));
+    }
+
+    void leavingClosesAndKeepsTheEntries()
+    {
+        EditorRig r;
+        QTest::keyClicks(r.editor(), "0ABC");
+        r.window.widget(ControlId::Start_Add)->setFocus(Qt::TabFocusReason);
+        QVERIFY(!r.editor()->isVisible());
+        QVERIFY(!r.rig.ui[ControlId::Edit_1].visible);
+        QCOMPARE(int(r.rig.st.buffer.DeviceBuffer[0]), 0x0ABC);
+        QTest::mouseClick(r.window.widget(ControlId::Edit), Qt::LeftButton);
+        QVERIFY(r.editor()->isVisible());
+        QCOMPARE(QApplication::focusWidget(), r.editor());
+        QVERIFY(r.editor()->document()->findBlockByNumber(1).text().startsWith("0000  0ABC"));
+    }
+};
+
+QTEST_MAIN(EditorViewTest)
+#include "test_editor_view.moc"
