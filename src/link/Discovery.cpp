@@ -49,7 +49,10 @@ void search(Core &core)
     SendPacket(core);
 
     const std::uint8_t *reply = replyBuffer(core);
-    if (reply[6] != 0) {
+    // A wait that read at once because of a stop left over from start-up (the
+    // end record of the last file loaded, a tick) may have read nothing: the
+    // buffer then holds no version reply, whatever its byte 6 says.
+    if (reply[6] != 0 || !core.st.exchange.replyComplete) {
         showNotFound(core);
         return;
     }

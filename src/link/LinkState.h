@@ -39,6 +39,8 @@ struct ExchangeState
     // Set when a reply wait failed or a write came up short since the last
     // command began; a command that sees it never reports success.
     bool linkFailed = false;
+    // The last reply wait read a whole reply, not a stale buffer.
+    bool replyComplete = false;
 };
 
 } // namespace ravelin

@@ -48,7 +48,13 @@ void AwaitReply(Core &core)
     ExchangeState &exchange = core.st.exchange;
     // Enabling a running timer does not restart its period.
     core.ui.enable(ControlId::Timer1);
+    // The timer runs from the window's creation: a tick that fell due before
+    // this wait began (while start-up work held the window) is delivered here.
+    // It asks for a stop, so the wait reads at once, but it is no time-out of
+    // this wait: a programmer that answers within the read time-out is there.
+    core.host.pumpMessages();
     exchange.ReplyTimedOut = 0;
+    exchange.replyComplete = false;
     for (;;) {
         core.host.pumpMessages();
         const FtStatus status = GetQueueStatus(core);
@@ -79,6 +85,7 @@ void AwaitReply(Core &core)
     // read made at once because of a stop is not a link failure.
     if (replyStarted && got != exchange.ReplyLength)
         markLinkFailed(core);
+    exchange.replyComplete = got == exchange.ReplyLength;
 }
 
 void SetLines(Core &core, LineGroup group)

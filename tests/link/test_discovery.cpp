@@ -215,6 +215,41 @@ private slots:
         }));
     }
 
+    // A stop left over from start-up makes the version wait read at once.
+    void leftoverStopRequest_data()
+    {
+        QTest::addColumn<bool>("silent");
+        QTest::addColumn<int>("state");
+        QTest::newRow("programmer answers") << false << 2;
+        QTest::newRow("silent programmer") << true << 1;
+    }
+    void leftoverStopRequest()
+    {
+        QFETCH(bool, silent);
+        QFETCH(int, state);
+        sim::ProgrammerOptions options;
+        options.silent = silent;
+        Rig rig(options);
+        rig.form.FormCreate();
+        rig.st.exchange.StopRequest = 1; // the end record of the last file loaded
+        FindProgrammer(rig.form.core());
+        QCOMPARE(rig.st.ConnectionState, state);
+        QCOMPARE(rig.boxShown(NotFound), silent);
+    }
+
+    // Start-up work held the window past a tick: it arrives in the version
+    // wait's first pump, and the programmer is found all the same.
+    void tickDueBeforeTheFirstWait()
+    {
+        Rig rig;
+        rig.form.FormCreate();
+        rig.host.advanceUs(1'500'000);
+        FindProgrammer(rig.form.core());
+        QCOMPARE(rig.host.timerTicks, 1);
+        QCOMPARE(rig.st.ConnectionState, 2);
+        QVERIFY(!rig.boxShown(NotFound));
+    }
+
     void unpluggedAfterSuccess()
     {
         Rig rig;
