@@ -1,6 +1,7 @@
 #include "qt/BufferEditorView.h"
 
 #include <QFocusEvent>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTextBlock>
@@ -82,6 +83,37 @@ void BufferEditorView::mouseMoveEvent(QMouseEvent *event)
 void BufferEditorView::mouseReleaseEvent(QMouseEvent *event)
 {
     event->accept();
+}
+
+void BufferEditorView::changeEvent(QEvent *event)
+{
+    QPlainTextEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        fitColumns();
+}
+
+void BufferEditorView::resizeEvent(QResizeEvent *event)
+{
+    QPlainTextEdit::resizeEvent(event);
+    fitColumns();
+}
+
+// A page line is 56 characters and the control has no horizontal scroll bar. The
+// installed look-alike of the editor's face may be wider than the original's
+// 7-pixel cell: the page is then drawn a little tighter so the character column
+// shows. The control keeps the face it was given.
+void BufferEditorView::fitColumns()
+{
+    constexpr int PageColumns = 56;
+    document()->setDocumentMargin(2);
+    QFont tight = font();
+    const qreal cell = QFontMetricsF(tight).horizontalAdvance(QLatin1Char('0'));
+    const qreal room
+        = (contentsRect().width() - 2 * document()->documentMargin() - 2) / PageColumns;
+    if (cell > room)
+        tight.setLetterSpacing(QFont::AbsoluteSpacing, room - cell);
+    if (document()->defaultFont() != tight)
+        document()->setDefaultFont(tight);
 }
 
 void BufferEditorView::focusOutEvent(QFocusEvent *event)
