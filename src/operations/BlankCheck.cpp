@@ -120,26 +120,8 @@ void Blank_ChkClick(Core &core)
     core.st.op.failureFlag = 0;
     EnterProgrammingMode(core);
 
-    std::string result;
-    switch (methodOf(core.st.device.FamilyCode)) {
-    case Method::None:
-        result = "No Device Was Selected.";
-        break;
-    case Method::Parallel:
-        parallelBlankCheck(core);
-        break;
-    case Method::Serial14:
-        serial14BlankCheck(core);
-        break;
-    case Method::Serial12:
-        serial12BlankCheck(core);
-        break;
-    }
-    if (result.empty())
-        result = core.st.op.failureFlag == 1 ? "Device is NOT Erased..." : "Device is Erased...";
-    if (endingOf(core) == Ending::Completed && core.st.op.failureFlag == 0)
-        core.ui.hide(ControlId::Memo1);
-    showOutcome(core, result);
+    const bool ran = runRoutine(core, {parallelBlankCheck, serial14BlankCheck, serial12BlankCheck});
+    finishCheck(core, ran, "Device is NOT Erased...", "Device is Erased...");
     IdleStep(core);
 }
 

@@ -41,6 +41,36 @@ Method methodOf(Family family)
     return Method::None;
 }
 
+bool runRoutine(Core &core, const Routines &routines)
+{
+    switch (methodOf(core.st.device.FamilyCode)) {
+    case Method::None:
+        return false;
+    case Method::Parallel:
+        routines.parallel(core);
+        return true;
+    case Method::Serial14:
+        routines.serial14(core);
+        return true;
+    case Method::Serial12:
+        routines.serial12(core);
+        return true;
+    }
+    return false;
+}
+
+void finishCheck(Core &core, bool ran, const std::string &failed, const std::string &passed)
+{
+    if (!ran) {
+        showOutcome(core, "No Device Was Selected.");
+        return;
+    }
+    const bool failure = core.st.op.failureFlag == 1;
+    if (endingOf(core) == Ending::Completed && !failure)
+        core.ui.hide(ControlId::Memo1);
+    showOutcome(core, failure ? failed : passed);
+}
+
 bool linkLost(const Core &core)
 {
     return core.st.exchange.linkFailed;

@@ -20,6 +20,22 @@ Ending endingOf(const Core &core);
 // every further packet would only wait out its time-out.
 bool linkLost(const Core &core);
 
+// The routines of one command, one for each way of reaching the target.
+struct Routines
+{
+    void (*parallel)(Core &);
+    void (*serial14)(Core &);
+    void (*serial12)(Core &);
+};
+
+// Runs the selected family's routine; false when no device is selected.
+bool runRoutine(Core &core, const Routines &routines);
+
+// The end of a check or verify: "No Device Was Selected." when nothing ran,
+// else the failed or passed text by the failure flag, with Memo1 hidden after
+// a pass; a lost link or a stop overrides either.
+void finishCheck(Core &core, bool ran, const std::string &failed, const std::string &passed);
+
 // Puts a result on the status line unless the command did not complete:
 // "Programmer Not Responding..." with the failure lines shown, or
 // "Operation Stopped...".

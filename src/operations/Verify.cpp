@@ -15,6 +15,22 @@ std::uint16_t bufferWord(const Core &core, unsigned address)
     return core.st.buffer.DeviceBuffer[address];
 }
 
+// The four ID words from the target's current address on, against the buffer's
+// 0x2100..0x2103; false when the link was lost.
+bool compareIdWords(Core &core)
+{
+    OperationState &op = core.st.op;
+    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
+        op.CurrentAddress = a;
+        ReadWordAndIncrement(core);
+        if (linkLost(core))
+            return false;
+        if (!matches(core, op.DataWord, bufferWord(core, a)))
+            reportMismatch(core, a, bufferWord(core, a), op.DataWord);
+    }
+    return true;
+}
+
 void parallelVerify(Core &core)
 {
     OperationState &op = core.st.op;
@@ -65,14 +81,8 @@ void serial14Verify(Core &core)
     op.DataWord = 0x3FFF;
     SendDataWord(core);
     op.ReadCommand = target::ReadProgram;
-    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
-        op.CurrentAddress = a;
-        ReadWordAndIncrement(core);
-        if (linkLost(core))
-            return;
-        if (!matches(core, op.DataWord, bufferWord(core, a)))
-            reportMismatch(core, a, bufferWord(core, a), op.DataWord);
-    }
+    if (!compareIdWords(core))
+        return;
     for (int i = 0; i < 3; ++i)
         sendCommand(core, target::Increment);
     ReadWord(core);
@@ -116,14 +126,7 @@ void serial12Verify(Core &core)
             return;
         reportMismatch(core, static_cast<std::uint16_t>(a), expected, op.DataWord);
     }
-    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
-        op.CurrentAddress = a;
-        ReadWordAndIncrement(core);
-        if (linkLost(core))
-            return;
-        if (!matches(core, op.DataWord, bufferWord(core, a)))
-            reportMismatch(core, a, bufferWord(core, a), op.DataWord);
-    }
+    compareIdWords(core);
 }
 
 } // namespace
@@ -139,27 +142,8 @@ void Verify_EpromClick(Core &core)
     core.ui.clearLines(ControlId::Memo1);
     EnterProgrammingMode(core);
 
-    std::string result;
-    switch (methodOf(core.st.device.FamilyCode)) {
-    case Method::None:
-        result = "No Device Was Selected.";
-        break;
-    case Method::Parallel:
-        parallelVerify(core);
-        break;
-    case Method::Serial14:
-        serial14Verify(core);
-        break;
-    case Method::Serial12:
-        serial12Verify(core);
-        break;
-    }
-    if (result.empty())
-        result = core.st.op.failureFlag == 1 ? "Device Did NOT Verify to Buffer..."
-                                             : "Device Verified to Buffer...";
-    if (endingOf(core) == Ending::Completed && core.st.op.failureFlag == 0)
-        core.ui.hide(ControlId::Memo1);
-    showOutcome(core, result);
+    const bool ran = runRoutine(core, {parallelVerify, serial14Verify, serial12Verify});
+    finishCheck(core, ran, "Device Did NOT Verify to Buffer...", "Device Verified to Buffer...");
     IdleStep(core);
 }
 
