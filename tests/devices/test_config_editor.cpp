@@ -169,14 +169,6 @@ private slots:
         QCOMPARE(m_rig->st.device.ConfigWord, std::uint16_t {0x3FEC});
     }
 
-    void protectingAFamily8Part()
-    {
-        select(*m_rig, Family::F8);
-        m_rig->form.toggled(ControlId::Protec, true);
-        QCOMPARE(m_rig->st.device.ConfigWord, std::uint16_t {0x00CF});
-        QCOMPARE(m_rig->caption(ControlId::Fuse_Data), std::string("Fuse = 00CF"));
-    }
-
     void family27KeepsItsCalibrationBits()
     {
         select(*m_rig, Family::F27);

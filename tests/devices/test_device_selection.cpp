@@ -1,4 +1,5 @@
 // Picking a device from the list, as the user does it, on the whole program.
+#include "app/Format.h"
 #include "devices/Catalogue.h"
 #include "devices/JumperDiagrams.h"
 #include "devices/Selection.h"
@@ -10,13 +11,6 @@ using namespace ravelin;
 using namespace ravelin::test;
 
 namespace {
-
-// A column of the current data row, where a value is wanted in an expression.
-template<typename T>
-T fetch(const char *name)
-{
-    return *static_cast<T *>(QTest::qData(name, qMetaTypeId<T>()));
-}
 
 struct Picked
 {
@@ -58,7 +52,7 @@ class DeviceSelectionTest : public QObject
     Q_OBJECT
 
 private slots:
-    void theListShowsEveryRow()
+    void theListLocksTheCommandsUntilARowIsPicked()
     {
         Rig rig;
         const std::vector<std::string> &items = rig.ui[ControlId::Device_Box].items;
@@ -67,11 +61,6 @@ private slots:
         QVERIFY(items[4].empty());
         for (ControlId id : JumperDiagrams)
             QVERIFY(rig.ui[id].lines.size() > 20);
-    }
-
-    void theListLocksTheCommandsUntilARowIsPicked()
-    {
-        Rig rig;
         rig.start();
         rig.form.click(ControlId::Device);
         QVERIFY(rig.ui[ControlId::Device_Box].visible);
@@ -85,111 +74,61 @@ private slots:
         QCOMPARE(rig.caption(ControlId::Device), std::string("16F84/A"));
     }
 
-    void aDeviceRowAppliesItsValues_data()
+    // Every row of the list picked in turn, each after the one above it: a
+    // device applies its row's values behind one empty pause showing its
+    // drawing; a separator says so and leaves the addresses of the last one.
+    void everyRowAppliesItsValues()
     {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<int>("diagram");
-        QTest::addColumn<int>("family");
-        QTest::addColumn<QString>("end");
-        QTest::addColumn<bool>("erase");
-        QTest::addColumn<QString>("eeEnd"); // empty: no data EEPROM controls
-        QTest::addColumn<int>("wordMask");
-        const auto row = [](int index, const char *caption, ControlId diagram, Family family,
-                             const char *end, bool erase, const char *eeEnd, int mask) {
-            QTest::addRow("%d %s", index, caption)
-                << index << QString(caption) << int(diagram) << int(family) << QString(end) << erase
-                << QString(eeEnd) << mask;
-        };
-        row(111, "16F877A", ControlId::Jmp_40, Family::F23, "Device End=1FFF", true, "EE End=20FF",
-            0x3FFF);
-        row(13, "16C52", ControlId::Jmp_18P, Family::F1, "Device End=017F", false, "", 0x0FFF);
-        row(0, "12C508/A", ControlId::Jmp_8, Family::F30, "Device End=01FF", false, "", 0x0FFF);
-        row(2, "12C518", ControlId::Jmp_8, Family::F30, "Device End=01FF", false, "", 0x0FFF);
-        row(101, "16F870", ControlId::Jmp_28S, Family::F22, "Device End=07FF", true, "EE End=203F",
-            0x3FFF);
-        row(94, "16F648A", ControlId::Jmp_18S, Family::F12, "Device End=0FFF", true, "EE End=20FF",
-            0x3FFF);
-        row(10, "12F629", ControlId::Jmp_8, Family::F27, "Device End=03FF", true, "EE End=207F",
-            0x3FFF);
-        row(49, "16C557", ControlId::Jmp_28S, Family::F13, "Device End=07FF", false, "", 0x3FFF);
-        row(68, "16C765", ControlId::Jmp_40, Family::F11, "Device End=1FFF", false, "", 0x3FFF);
-        row(21, "16C57", ControlId::Jmp_28P, Family::F2, "Device End=07FF", false, "", 0x0FFF);
-        row(75, "16C926", ControlId::Jmp_64, Family::F24, "Device End=1FFF", false, "", 0x3FFF);
-        row(97, "16F716", ControlId::Jmp_18S, Family::F18, "Device End=07FF", true, "", 0x3FFF);
-    }
-    void aDeviceRowAppliesItsValues()
-    {
-        QFETCH(int, row);
         Rig rig;
         rig.start();
         rig.st.buffer.DeviceBuffer[5] = 0x1234;
-        const Picked picked = pick(rig, row);
-
-        QCOMPARE(QString::fromStdString(rig.caption(ControlId::Device)), fetch<QString>("caption"));
-        // One empty pause at 360, 260 with the diagram on screen, gone afterwards.
-        QCOMPARE(picked.boxes.size(), std::size_t {1});
-        QCOMPARE(picked.boxes[0].kind, MessageKind::Information);
-        QCOMPARE(picked.boxes[0].text, std::string());
-        QVERIFY(picked.boxes[0].position.has_value());
-        QCOMPARE(picked.boxes[0].position->left, 360);
-        QCOMPARE(picked.boxes[0].position->top, 260);
-        QCOMPARE(int(picked.shownDuringBox[0]), fetch<int>("diagram"));
-        QCOMPARE(visibleDiagram(rig.ui), ControlId::None);
-
-        QCOMPARE(int(rig.st.device.FamilyCode), fetch<int>("family"));
-        QCOMPARE(QString::fromStdString(rig.caption(ControlId::End_Add)), fetch<QString>("end"));
-        QCOMPARE(int(rig.st.device.WordMask), fetch<int>("wordMask"));
-        QCOMPARE(rig.st.device.StartAddress, std::uint16_t {0});
-
-        QFETCH(bool, erase);
-        QCOMPARE(rig.ui[ControlId::Erase_But].visible, erase);
-        QCOMPARE(rig.ui[ControlId::Label1].height, erase ? 46 : 25);
-        QFETCH(QString, eeEnd);
-        const bool ee = !eeEnd.isEmpty();
-        for (ControlId id : {ControlId::Prg_EE, ControlId::Label7, ControlId::Verify_EE,
-                 ControlId::Label8, ControlId::EEprom_Begin, ControlId::EEprom_End})
-            QCOMPARE(rig.ui[id].visible, ee);
-        QCOMPARE(rig.ui[ControlId::Label6].height, ee ? 88 : 46);
-        if (ee) {
-            QCOMPARE(rig.caption(ControlId::EEprom_Begin), std::string("EE Start=2000"));
-            QCOMPARE(QString::fromStdString(rig.caption(ControlId::EEprom_End)), eeEnd);
+        std::string end = "Device End=1FFF";
+        std::uint16_t lastEE = rig.st.device.LastEEAddress;
+        for (std::size_t i = 0; i < DeviceCatalogue.size(); ++i) {
+            const CatalogueRow &row = DeviceCatalogue[i];
+            const Picked picked = pick(rig, int(i));
+            const QByteArray where = QByteArray::number(int(i));
+            QVERIFY2(picked.boxes.size() == 1, where);
+            const MessageBoxRequest &box = picked.boxes[0];
+            QVERIFY2(visibleDiagram(rig.ui) == ControlId::None, where);
+            QVERIFY2(rig.st.device.ConfigWord == 0x3FFF, where);
+            QVERIFY2(rig.caption(ControlId::Fuse_Data) == "Fuse = 3FFF", where);
+            QVERIFY2(rig.ui[ControlId::Device].enabled, where);
+            QVERIFY2(rig.st.buffer.DeviceBuffer[5] == 0x1234, where);
+            if (row.isSeparator()) {
+                QVERIFY2(rig.caption(ControlId::Device) == "No Device", where);
+                QVERIFY2(box.text == "No Device Was Selected." && !box.position, where);
+                QVERIFY2(picked.shownDuringBox[0] == ControlId::None, where);
+                QVERIFY2(rig.st.device.FamilyCode == Family::None, where);
+                QVERIFY2(rig.st.device.WordMask == 0x3FFF, where);
+                QVERIFY2(rig.caption(ControlId::End_Add) == end, where);
+                QVERIFY2(!rig.ui[ControlId::Erase_But].visible, where);
+                continue;
+            }
+            QVERIFY2(rig.caption(ControlId::Device) == row.caption, where);
+            QVERIFY2(box.kind == MessageKind::Information && box.text.empty(), where);
+            QVERIFY2(box.position && box.position->left == 360 && box.position->top == 260, where);
+            QVERIFY2(picked.shownDuringBox[0] == row.diagram, where);
+            QVERIFY2(rig.st.device.FamilyCode == row.family, where);
+            QVERIFY2(rig.st.device.WordMask == wordMaskOf(row.family), where);
+            QVERIFY2(rig.st.device.StartAddress == 0, where);
+            end = "Device End=" + hex4(row.LastProgramAddress);
+            QVERIFY2(rig.caption(ControlId::End_Add) == end, where);
+            const bool erase = row.erase == Erase::Erasable;
+            QVERIFY2(rig.ui[ControlId::Erase_But].visible == erase, where);
+            QVERIFY2(rig.ui[ControlId::Label1].height == (erase ? 46 : 25), where);
+            const bool ee = row.eeSizeCode > 0;
+            lastEE = ee ? std::uint16_t(0x1FFF + (32 << row.eeSizeCode)) : lastEE;
+            QVERIFY2(rig.st.device.LastEEAddress == lastEE, where);
+            for (ControlId id : {ControlId::Prg_EE, ControlId::Label7, ControlId::Verify_EE,
+                     ControlId::Label8, ControlId::EEprom_Begin, ControlId::EEprom_End})
+                QVERIFY2(rig.ui[id].visible == ee, where);
+            QVERIFY2(rig.ui[ControlId::Label6].height == (ee ? 88 : 46), where);
+            QVERIFY2(!ee || rig.caption(ControlId::EEprom_Begin) == "EE Start=2000", where);
+            QVERIFY2(!ee || rig.caption(ControlId::EEprom_End) == "EE End=" + hex4(lastEE), where);
         }
-
-        QCOMPARE(rig.st.device.ConfigWord, std::uint16_t {0x3FFF});
-        QCOMPARE(rig.caption(ControlId::Fuse_Data), std::string("Fuse = 3FFF"));
-        QCOMPARE(rig.st.buffer.DeviceBuffer[5], std::uint16_t {0x1234});
-        QVERIFY(rig.ui[ControlId::Device].enabled);
-    }
-
-    void aSeparatorSelectsNoDevice()
-    {
-        Rig rig;
-        rig.start();
-        pick(rig, 6); // 12C672, 2K
-        const Picked picked = pick(rig, 9);
-        QCOMPARE(rig.caption(ControlId::Device), std::string("No Device"));
-        QCOMPARE(picked.boxes.size(), std::size_t {1});
-        QCOMPARE(picked.boxes[0].text, std::string("No Device Was Selected."));
-        QVERIFY(!picked.boxes[0].position.has_value());
-        QCOMPARE(picked.shownDuringBox[0], ControlId::None);
-        QCOMPARE(rig.caption(ControlId::End_Add), std::string("Device End=07FF"));
-        QCOMPARE(rig.st.device.FamilyCode, Family::None);
-        QCOMPARE(rig.st.device.WordMask, std::uint16_t {0x3FFF});
-        QVERIFY(!rig.ui[ControlId::Erase_But].visible);
-    }
-
-    void aPartWithoutEepromKeepsTheLastEepromAddress()
-    {
-        Rig rig;
-        rig.start();
-        pick(rig, 111);
-        pick(rig, 13);
-        QVERIFY(!rig.ui[ControlId::Prg_EE].visible);
-        QVERIFY(!rig.ui[ControlId::EEprom_End].visible);
-        QCOMPARE(rig.st.device.LastEEAddress, std::uint16_t {0x20FF});
-        QCOMPARE(rig.ui[ControlId::Label6].height, 46);
-        QCOMPARE(rig.ui[ControlId::Label1].height, 25);
+        QCOMPARE(rig.caption(ControlId::End_Add), std::string("Device End=1FFF"));
+        QCOMPARE(rig.caption(ControlId::EEprom_End), std::string("EE End=20FF"));
     }
 
     void theSameRowTwiceRepeatsEverything()
@@ -197,8 +136,10 @@ private slots:
         Rig rig;
         rig.start();
         pick(rig, 28);
+        QCOMPARE(rig.st.device.FamilyCode, Family::F8);
         rig.form.toggled(ControlId::Protec, true);
         QCOMPARE(rig.st.device.ConfigWord, std::uint16_t {0x00CF});
+        QCOMPARE(rig.caption(ControlId::Fuse_Data), std::string("Fuse = 00CF"));
         const Picked again = pick(rig, 28);
         QCOMPARE(again.boxes.size(), std::size_t {1});
         QCOMPARE(again.shownDuringBox[0], ControlId::Jmp_28S);
@@ -220,7 +161,8 @@ private slots:
         rig.start();
         pick(rig, 111);
         const std::size_t boxes = rig.host.boxes.size();
-        rig.st.device.selectedRow = fetch<int>("row");
+        QFETCH(int, row);
+        rig.st.device.selectedRow = row;
         SelectDevice(rig.form.core());
         QCOMPARE(rig.host.boxes.size(), boxes);
         QCOMPARE(rig.caption(ControlId::Device), std::string("16F877A"));

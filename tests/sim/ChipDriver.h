@@ -3,8 +3,11 @@
 #include "sim/SimChip.h"
 #include "sim/TargetSocket.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace ravelin::test {
 
@@ -23,9 +26,7 @@ struct ChipDriver
 {
     sim::TargetSocket &chip;
 
-    static constexpr std::uint8_t Volts3 = 0x36, Volts5 = 0x32, Volts6 = 0xF2;
-    static constexpr std::uint8_t ParallelVolts3 = 0x7F, ParallelVolts5 = 0x7B,
-                                  ParallelVolts6 = 0xFB;
+    static constexpr std::uint8_t Volts5 = 0x32, ParallelVolts5 = 0x7B;
 
     void enterSerial(std::uint8_t supplies = Volts5)
     {
@@ -53,22 +54,11 @@ struct ChipDriver
         command(readCommand);
         return chip.serialRead(readCommand);
     }
-    std::uint16_t readAndIncrement(std::uint8_t readCommand = 0x04)
-    {
-        const std::uint16_t word = read(readCommand);
-        increment();
-        return word;
-    }
     // Load Configuration with its data phase: the counter stands at 0x2000.
     void loadConfiguration()
     {
         command(0x00);
         data(0x3FFF);
-    }
-    void toConfigWord()
-    {
-        loadConfiguration();
-        increment(7);
     }
     // Load, data, Begin Erase/Programming: one word at the counter.
     void programWord(std::uint16_t word, std::uint8_t loadCommand = 0x02)
@@ -80,37 +70,35 @@ struct ChipDriver
     // The 12-bit EPROM pulse: Load, data, Begin ... End.
     void eprom12Pulse(std::uint16_t word)
     {
-        command(0x02);
-        data(word);
-        command(0x08);
+        programWord(word);
         command(0x0E);
     }
-    // The application's erase sequences.
-    void eraseA()
+    // A serial sequence in words: "L" Load Configuration with its data, "+n"
+    // n increments, "D" a data word 3FFF, "R" a read, "E" a new entry, else a
+    // command in hex.
+    void run(std::string_view script)
     {
-        toConfigWord();
-        command(0x01);
-        command(0x07);
-        command(0x08);
-        command(0x01);
-        command(0x07);
-    }
-    void eraseB()
-    {
-        toConfigWord();
-        command(0x09);
-        command(0x0B);
-    }
-    void eraseC()
-    {
-        command(0xFF);
-        command(0x00);
-        for (int i = 0; i < 4; ++i) {
-            data(0x3FFF);
-            command(0x06);
+        while (!script.empty()) {
+            const std::size_t end = std::min(script.find(' '), script.size());
+            const std::string token(script.substr(0, end));
+            script.remove_prefix(std::min(end + 1, script.size()));
+            if (token == "L")
+                loadConfiguration();
+            else if (token[0] == '+')
+                increment(std::stoi(token.substr(1)));
+            else if (token == "D")
+                data(0x3FFF);
+            else if (token == "R")
+                read();
+            else if (token == "E")
+                enterSerial();
+            else
+                command(std::uint8_t(std::stoi(token, nullptr, 16)));
         }
-        command(0x08);
     }
+    // The application's erase sequences.
+    static constexpr std::string_view EraseA = "L +7 01 07 08 01 07", EraseB = "L +7 09 0B",
+                                      EraseC = "FF 00 D 06 D 06 D 06 D 06 08";
     // The parallel steps.
     void parallelIncrement()
     {
@@ -126,6 +114,31 @@ struct ChipDriver
         chip.parallelPresent(0x0FFF, true);
     }
     std::uint16_t parallelRead(bool advance = true) { return chip.parallelRead(0x6D, advance); }
+    // Enters the group's programming mode with the counter at an image address.
+    void enter(sim::ChipGroup group)
+    {
+        if (group == sim::ChipGroup::Parallel16C5x)
+            enterParallel();
+        else
+            enterSerial();
+    }
+    void goTo(sim::ChipGroup group, std::uint16_t address)
+    {
+        enter(group);
+        if (group == sim::ChipGroup::Parallel16C5x) {
+            for (int i = 0; i <= address; ++i) // from the configuration word on
+                parallelIncrement();
+        } else if (address >= 0x2000) {
+            loadConfiguration();
+            increment(address - 0x2000);
+        } else {
+            increment(sim::isTwelveBit(group) ? address + 1 : address);
+        }
+    }
+    std::uint16_t readHere(sim::ChipGroup group)
+    {
+        return group == sim::ChipGroup::Parallel16C5x ? parallelRead(false) : read();
+    }
     // One programming step of the chip's own kind.
     void programStep(sim::ChipGroup group, std::uint16_t word)
     {

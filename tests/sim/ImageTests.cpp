@@ -132,11 +132,11 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("chip");
         QTest::addColumn<int>("ignored");
-        // 16F877A: the program words 0x0400-0x1EFF and 0x1FF8-0x1FFF lie past
-        // the end of a 16F84/A, and 192 EEPROM bytes past its 64.
+        // 16F877A: program words 0x0400-0x1EFF and 0x1FF8-0x1FFF and 192 EEPROM
+        // bytes lie past a 16F84/A; 14-bit IDs, configuration word and EEPROM
+        // mean nothing to a 12-bit part.
         QTest::newRow("16F877A file, 16F84/A") << "f877a_bigtable.inhx8m.hex"
                                                << "16F84/A" << (0x1F00 - 0x0400) + 8 + 192;
-        // 14-bit IDs, configuration word and EEPROM mean nothing to a 12-bit part.
         QTest::newRow("16F84A file, 12C508/A") << "f84a_blink.inhx8m.hex"
                                                << "12C508/A" << 4 + 1 + 9;
     }
@@ -197,22 +197,20 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("error");
-        QTest::newRow("bad checksum") << ":020000000528D1\n:02000200FFFF00\n:00000001FF\n"
-                                      << "line 2: wrong checksum";
-        QTest::newRow("no colon") << ":020000000528D1\n020000000528D1\n:00000001FF\n"
-                                  << "line 2: a record must start with ':'";
-        QTest::newRow("not hex") << ":020000000528DG\n:00000001FF\n"
-                                 << "line 1: a character is not a hex digit";
-        QTest::newRow("count") << ":030000000528D1\n:00000001FF\n"
-                               << "line 1: the byte count does not match the record";
-        QTest::newRow("cut short") << ":0200\n:00000001FF\n"
-                                   << "line 1: the record is cut short";
-        QTest::newRow("no end") << ":020000000528D1\n"
-                                << "line 1: no end record";
-        QTest::newRow("unknown type") << ":00000006FA\n:00000001FF\n"
-                                      << "line 1: unknown record type";
-        QTest::newRow("empty") << ""
-                               << "line 1: no end record";
+        const auto row = [](const char *tag, const char *text, const char *error) {
+            QTest::newRow(tag) << QString(text) << QString(error);
+        };
+        row("bad checksum", ":020000000528D1\n:02000200FFFF00\n:00000001FF\n",
+            "line 2: wrong checksum");
+        row("no colon", ":020000000528D1\n020000000528D1\n:00000001FF\n",
+            "line 2: a record must start with ':'");
+        row("not hex", ":020000000528DG\n:00000001FF\n", "line 1: a character is not a hex digit");
+        row("count", ":030000000528D1\n:00000001FF\n",
+            "line 1: the byte count does not match the record");
+        row("cut short", ":0200\n:00000001FF\n", "line 1: the record is cut short");
+        row("no end", ":020000000528D1\n", "line 1: no end record");
+        row("unknown type", ":00000006FA\n:00000001FF\n", "line 1: unknown record type");
+        row("empty", "", "line 1: no end record");
     }
     void malformed()
     {

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <vector>
 
 using namespace ravelin;
@@ -34,32 +35,23 @@ struct Wire
         programmer.openEx("QP000001", ft::OpenBySerialNumber, handle);
     }
 
-    std::vector<std::uint8_t> send(std::initializer_list<int> bytes, std::uint32_t replyLength = 8)
+    std::vector<std::uint8_t> send(std::initializer_list<int> bytes)
     {
         std::uint8_t packet[8] = {};
-        int i = 0;
-        for (int b : bytes)
-            packet[i++] = static_cast<std::uint8_t>(b);
-        unsigned sum = 0;
+        std::copy(bytes.begin(), bytes.end(), packet);
         for (int k = 0; k < 7; ++k)
-            sum += packet[k];
-        packet[7] = static_cast<std::uint8_t>(sum);
-        std::uint32_t written = 0;
-        programmer.write(handle, packet, 8, written);
-        if (packet[0] >= 0x80)
-            return {};
-        std::vector<std::uint8_t> reply(replyLength);
-        std::uint32_t got = 0;
-        programmer.read(handle, reply.data(), replyLength, got);
-        reply.resize(got);
+            packet[7] = std::uint8_t(packet[7] + packet[k]);
+        std::uint32_t done = 0;
+        programmer.write(handle, packet, 8, done);
+        std::vector<std::uint8_t> reply(packet[0] < 0x80 ? 8 : 0);
+        if (!reply.empty())
+            programmer.read(handle, reply.data(), 8, done);
+        reply.resize(reply.empty() ? 0 : done);
         return reply;
     }
-    void lines(int group, int value) { send({0x94, group, value}); }
-    void command(int c) { send({0xD1, c, 0, 0x32}); }
-    void data(int word) { send({0xD2, word >> 8, word & 0xFF, 0x32}); }
     int read(int c)
     {
-        command(c);
+        send({0xD1, c, 0, 0x32});
         const auto reply = send({0x53, c, 0, 0x32});
         return reply.size() == 8 ? reply[4] << 8 | reply[5] : -1;
     }
@@ -81,43 +73,32 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("chip"); // empty: a usage error is expected
         QTest::addColumn<QString>("error");
-        QTest::newRow("default") << QStringList {} << "16F84/A"
-                                 << "";
-        QTest::newRow("16F877A") << QStringList {"--chip", "16F877A"} << "16F877A"
-                                 << "";
-        QTest::newRow("12C508/A") << QStringList {"--chip", "12C508/A"} << "12C508/A"
-                                  << "";
-        QTest::newRow("16C54") << QStringList {"--chip", "16C54"} << "16C54"
-                               << "";
-        QTest::newRow("none") << QStringList {"--chip", "none"} << "none"
-                              << "";
-        QTest::newRow("unknown chip") << QStringList {"--chip", "16F84"} << ""
-                                      << "unknown chip: 16F84";
-        QTest::newRow("chip without name") << QStringList {"--chip"} << ""
-                                           << "--chip needs a device name";
-        QTest::newRow("load without name") << QStringList {"--load"} << ""
-                                           << "--load needs a file name";
-        QTest::newRow("save into nothing")
-            << QStringList {"--chip", "none", "--save", "x.hex"} << ""
-            << "--load and --save need a chip in the socket";
-        QTest::newRow("stuck word") << QStringList {"--stuck-word", "2007"} << "16F84/A"
-                                    << "";
-        QTest::newRow("stuck word, not hex") << QStringList {"--stuck-word", "20G7"} << ""
-                                             << "--stuck-word needs a hex address";
-        QTest::newRow("slow word") << QStringList {"--slow-word", "0x10:3"} << "16F84/A"
-                                   << "";
-        QTest::newRow("slow word, no count")
-            << QStringList {"--slow-word", "10"} << ""
-            << "--slow-word needs ADDR:PULSES, a hex address and a count above 0";
-        QTest::newRow("slow word, zero pulses")
-            << QStringList {"--slow-word", "10:0"} << ""
-            << "--slow-word needs ADDR:PULSES, a hex address and a count above 0";
-        QTest::newRow("protected read") << QStringList {"--protected-read", "xor"} << "16F84/A"
-                                        << "";
-        QTest::newRow("protected read, other") << QStringList {"--protected-read", "ones"} << ""
-                                               << "--protected-read needs zeros or xor";
-        QTest::newRow("floating") << QStringList {"--floating", "3FFF"} << "16F84/A"
-                                  << "";
+        const auto row = [](const char *tag, const QStringList &arguments, const char *chip,
+                             const char *error = "") {
+            QTest::newRow(tag) << arguments << QString(chip) << QString(error);
+        };
+        const char *const slowWordUsage
+            = "--slow-word needs ADDR:PULSES, a hex address and a count above 0";
+        row("default", {}, "16F84/A");
+        row("16F877A", {"--chip", "16F877A"}, "16F877A");
+        row("12C508/A", {"--chip", "12C508/A"}, "12C508/A");
+        row("16C54", {"--chip", "16C54"}, "16C54");
+        row("none", {"--chip", "none"}, "none");
+        row("unknown chip", {"--chip", "16F84"}, "", "unknown chip: 16F84");
+        row("chip without name", {"--chip"}, "", "--chip needs a device name");
+        row("load without name", {"--load"}, "", "--load needs a file name");
+        row("save into nothing", {"--chip", "none", "--save", "x.hex"}, "",
+            "--load and --save need a chip in the socket");
+        row("stuck word", {"--stuck-word", "2007"}, "16F84/A");
+        row("stuck word, not hex", {"--stuck-word", "20G7"}, "",
+            "--stuck-word needs a hex address");
+        row("slow word", {"--slow-word", "0x10:3"}, "16F84/A");
+        row("slow word, no count", {"--slow-word", "10"}, "", slowWordUsage);
+        row("slow word, zero pulses", {"--slow-word", "10:0"}, "", slowWordUsage);
+        row("protected read", {"--protected-read", "xor"}, "16F84/A");
+        row("protected read, other", {"--protected-read", "ones"}, "",
+            "--protected-read needs zeros or xor");
+        row("floating", {"--floating", "3FFF"}, "16F84/A");
     }
     void options()
     {
@@ -198,94 +179,21 @@ private slots:
         QCOMPARE(saveSocket(nothing, *empty.options), std::string());
     }
 
-    // ---- through the programmer's packets -----------------------------------------------
-
-    void serialPackets()
+    // The programmer relays the line patterns and commands to the socket, and
+    // its reset (0x24) takes the chip out of programming mode.
+    void packetsReachTheSocket()
     {
         auto chip = makeChip("16F628A");
         chip->setWord(0, 0x2805);
-        chip->setWord(1, 0x0008);
-        chip->setEeprom(0, 0x5A);
         Wire wire {*chip};
-        // The entry at 5 Volts exactly as the application sends it.
-        wire.lines(0x5F, 0x33);
-        wire.lines(0x3F, 0xF1);
-        wire.lines(0x4F, 0x00);
-        wire.lines(0x5F, 0x32);
+        for (const auto &[group, value] :
+            {std::pair {0x5F, 0x33}, {0x3F, 0xF1}, {0x4F, 0x00}, {0x5F, 0x32}})
+            wire.send({0x94, group, value});
         QCOMPARE(int(chip->mode()), int(SimChip::Mode::Serial));
         QCOMPARE(wire.read(4), 0x2805);
-        const auto block = wire.send({0x54, 4, 0, 0x32}, 256);
-        QCOMPARE(block.size(), std::size_t {256});
-        QCOMPARE(block[0] << 8 | block[1], 0x2805);
-        QCOMPARE(block[2] << 8 | block[3], 0x0008);
-        QCOMPARE(block[254] << 8 | block[255], 0x3FFF);
-        QCOMPARE(int(*chip->counter()), 128);
-        QCOMPARE(wire.read(5), 0x5A); // 128 mod 128
-        // One word programmed as the single-word routine does it.
-        wire.command(2);
-        wire.data(0x1234);
-        wire.command(8);
-        QCOMPARE(int(chip->word(128)), 0x1234);
-        // The erase: 0xFF arrives as 0x3F, which this part ignores; then B.
-        wire.command(0xFF);
-        QCOMPARE(int(chip->word(0)), 0x2805);
-        wire.command(0);
-        wire.data(0x3FFF);
-        for (int i = 0; i < 7; ++i)
-            wire.command(6);
-        wire.command(9);
-        wire.command(0x0B);
-        QCOMPARE(int(chip->word(0)), 0x3FFF);
-        QCOMPARE(int(chip->eeprom(0)), 0xFF);
-        // 0x24 takes the chip out of programming mode.
         wire.send({0x24});
         QCOMPARE(int(chip->mode()), int(SimChip::Mode::Off));
         QCOMPARE(wire.read(4), 0x0000);
-    }
-
-    void chipErasePacket()
-    {
-        auto chip = makeChip("16F877A");
-        chip->setWord(0, 0x2805);
-        Wire wire {*chip};
-        wire.lines(0x5F, 0x37);
-        wire.lines(0x3F, 0xF1);
-        wire.lines(0x4F, 0x00);
-        wire.lines(0x5F, 0x36);
-        QCOMPARE(int(*chip->voltage()), int(SupplyVoltage::Volts3));
-        wire.command(0xFF);
-        QCOMPARE(int(chip->word(0)), 0x3FFF);
-    }
-
-    void parallelPackets()
-    {
-        auto chip = makeChip("16C54");
-        chip->setWord(0x0FFF, 0x0FF9);
-        Wire wire {*chip};
-        wire.lines(0x5F, 0x7B);
-        wire.lines(0x3F, 0xE1);
-        wire.lines(0x3F, 0xE9);
-        wire.lines(0x5F, 0x7A);
-        QCOMPARE(int(chip->mode()), int(SimChip::Mode::Parallel));
-        auto reply = wire.send({0x50, 0, 0, 0x6D, 0xED, 0xE9});
-        QCOMPARE(reply[1] << 8 | reply[2], 0x0FF9);
-        // The parallel program step at address 0, as the application sends it.
-        const int word = 0x0A53;
-        wire.send({0x92, word & 0x0F, (word >> 4) & 0xFF, 0x62, 0xF9, 0x32, 0x30});
-        wire.lines(0x3F, 0xF8);
-        wire.lines(0x3F, 0xF9);
-        wire.lines(0x5F, 0x7A);
-        wire.send({0x92, 0x0F, 0xFF, 0x62, 0xE8, 0x7A, 0x30});
-        reply = wire.send({0x50, 0x0F, 0xFF, 0x68, 0xE8, 0xE8, 0x30});
-        QCOMPARE(reply[1] << 8 | reply[2], word);
-        QCOMPARE(int(*chip->counter()), 0);
-        // A pulse with the data lines released programs nothing.
-        wire.lines(0x3F, 0xFD);
-        wire.lines(0x3F, 0xF9);
-        wire.lines(0x3F, 0xF8);
-        wire.lines(0x3F, 0xF9);
-        QCOMPARE(int(chip->word(1)), 0x0FFF);
-        QCOMPARE(int(*chip->counter()), 1);
     }
 };
 
