@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QTest>
+
 #include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ravelin::test {
@@ -29,6 +32,23 @@ inline void writeText(const std::string &path, const std::string &text)
 {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << text;
+}
+
+// A table of cases as the test's rows: each is named by its first field and
+// carries its index in the "row" column.
+template<typename Row, std::size_t N>
+void tableRows(const Row (&table)[N])
+{
+    QTest::addColumn<int>("row");
+    for (std::size_t i = 0; i < N; ++i)
+        QTest::newRow(std::get<0>(table[i])) << int(i);
+}
+
+template<typename Row, std::size_t N>
+const Row &currentRow(const Row (&table)[N])
+{
+    QFETCH(int, row);
+    return table[row];
 }
 
 } // namespace ravelin::test
