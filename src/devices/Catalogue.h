@@ -264,16 +264,19 @@ inline constexpr std::array<CatalogueRow, CatalogueRows> DeviceCatalogue = [] {
     }};
 }();
 
-// The program word of the 12-bit parts is 12 bits wide; every other part's 14.
-constexpr std::uint16_t wordMaskOf(Family family)
+// How a family's parts are reached: over the parallel lines (the 16C5x), or
+// serially as 14-bit or 12-bit parts.
+enum class Method : std::uint8_t { None, Parallel, Serial14, Serial12 };
+
+constexpr Method methodOf(Family family)
 {
     switch (family) {
+    case Family::None:
+        return Method::None;
     case Family::F1:
     case Family::F2:
     case Family::F3:
-    case Family::F30:
-        return 0x0FFF;
-    case Family::None:
+        return Method::Parallel;
     case Family::F5:
     case Family::F6:
     case Family::F7:
@@ -295,6 +298,22 @@ constexpr std::uint16_t wordMaskOf(Family family)
     case Family::F24:
     case Family::F26:
     case Family::F27:
+        return Method::Serial14;
+    case Family::F30:
+        return Method::Serial12;
+    }
+    return Method::None;
+}
+
+// The program word of the 12-bit parts is 12 bits wide; every other part's 14.
+constexpr std::uint16_t wordMaskOf(Family family)
+{
+    switch (methodOf(family)) {
+    case Method::Parallel:
+    case Method::Serial12:
+        return 0x0FFF;
+    case Method::None:
+    case Method::Serial14:
         return 0x3FFF;
     }
     return 0x3FFF;

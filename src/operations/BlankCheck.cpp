@@ -2,82 +2,30 @@
 
 #include "app/Format.h"
 #include "app/Steps.h"
+#include "operations/Compare.h"
 #include "operations/Outcome.h"
 #include "operations/Primitives.h"
 
 namespace ravelin {
 namespace {
 
-// The parallel and 12-bit routines list at most 127 mismatches.
-constexpr int MismatchLimit = 128;
-
-struct Counter
-{
-    int mismatches = 0;
-};
-
-// The 16C5x present their configuration word first, then the program words,
-// then the four ID words. A stop means no further word is read: the last one is
-// compared again, so the loop ends at the next mismatch.
 void parallelBlankCheck(Core &core)
 {
-    OperationState &op = core.st.op;
-    const std::uint16_t blank = core.st.device.WordMask;
-    ParallelReadWord(core);
-    Counter counter;
-    const auto check = [&](std::uint16_t address) {
-        op.CurrentAddress = address;
-        if (core.st.exchange.StopRequest == 0)
-            ParallelReadWord(core);
-        if (matches(core, op.DataWord, blank))
-            return true;
-        if (++counter.mismatches >= MismatchLimit || core.st.exchange.StopRequest > 0)
-            return false;
-        reportMismatch(core, address, blank, op.DataWord);
-        return true;
-    };
-    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
-        if (linkLost(core) || !check(static_cast<std::uint16_t>(a)))
-            return;
-    }
-    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
-        if (linkLost(core) || !check(a))
-            return;
-    }
+    parallelCompare(core, blankWord);
 }
 
 void serial14BlankCheck(Core &core)
 {
     OperationState &op = core.st.op;
-    const std::uint16_t blank = core.st.device.WordMask;
-    op.ReadCommand = target::ReadProgram;
-    for (unsigned b = 0; b <= lastProgramWord(core) / 128u; ++b) {
-        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
-        ReadBlock(core);
-        if (linkLost(core))
-            return;
-        for (unsigned k = 0; k < 128; ++k) {
-            if (core.st.exchange.StopRequest > 0)
-                return;
-            const std::uint16_t word = blockWord(core, k);
-            if (!matches(core, word, blank))
-                reportMismatch(core, static_cast<std::uint16_t>(b * 128 + k), blank, word);
-        }
-    }
+    if (!blockCompare(core, blankWord))
+        return;
     sendCommand(core, target::LoadConfiguration);
     op.DataWord = 0x3FFF;
     SendDataWord(core);
     op.ReadCommand = target::ReadProgram;
     if (core.st.exchange.StopRequest >= 3)
         return;
-    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
-        op.CurrentAddress = a;
-        ReadWordAndIncrement(core);
-        if (linkLost(core))
-            return;
-        if (!matches(core, op.DataWord, blank))
-            reportMismatch(core, a, blank, op.DataWord);
-    }
+    compareIdWords(core, blankWord);
 }
 
 // The 12-bit serial parts stand at their configuration word after the entry;

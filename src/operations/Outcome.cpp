@@ -4,43 +4,6 @@
 
 namespace ravelin {
 
-Method methodOf(Family family)
-{
-    switch (family) {
-    case Family::None:
-        return Method::None;
-    case Family::F1:
-    case Family::F2:
-    case Family::F3:
-        return Method::Parallel;
-    case Family::F5:
-    case Family::F6:
-    case Family::F7:
-    case Family::F8:
-    case Family::F9:
-    case Family::F11:
-    case Family::F12:
-    case Family::F13:
-    case Family::F14:
-    case Family::F15:
-    case Family::F16:
-    case Family::F17:
-    case Family::F18:
-    case Family::F19:
-    case Family::F20:
-    case Family::F21:
-    case Family::F22:
-    case Family::F23:
-    case Family::F24:
-    case Family::F26:
-    case Family::F27:
-        return Method::Serial14;
-    case Family::F30:
-        return Method::Serial12;
-    }
-    return Method::None;
-}
-
 bool runRoutine(Core &core, const Routines &routines)
 {
     switch (methodOf(core.st.device.FamilyCode)) {

@@ -1,15 +1,12 @@
 #pragma once
 
 #include "app/Core.h"
+#include "devices/Catalogue.h"
 
 #include <algorithm>
 #include <string>
 
 namespace ravelin {
-
-// How the programming routine of a family reaches the target.
-enum class Method : std::uint8_t { None, Parallel, Serial14, Serial12 };
-Method methodOf(Family family);
 
 // What a device command that reads the target ended as. A lost link takes
 // precedence over a stop, since a reply time-out also sets the stop request.

@@ -2,86 +2,28 @@
 
 #include "app/Format.h"
 #include "app/Steps.h"
+#include "operations/Compare.h"
 #include "operations/Outcome.h"
 #include "operations/Primitives.h"
 
 namespace ravelin {
 namespace {
 
-constexpr int MismatchLimit = 128;
-
-std::uint16_t bufferWord(const Core &core, unsigned address)
-{
-    return core.st.buffer.DeviceBuffer[address];
-}
-
-// The four ID words from the target's current address on, against the buffer's
-// 0x2100..0x2103; false when the link was lost.
-bool compareIdWords(Core &core)
-{
-    OperationState &op = core.st.op;
-    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
-        op.CurrentAddress = a;
-        ReadWordAndIncrement(core);
-        if (linkLost(core))
-            return false;
-        if (!matches(core, op.DataWord, bufferWord(core, a)))
-            reportMismatch(core, a, bufferWord(core, a), op.DataWord);
-    }
-    return true;
-}
-
 void parallelVerify(Core &core)
 {
-    OperationState &op = core.st.op;
-    ParallelReadWord(core); // the configuration word, which is not compared
-    int mismatches = 0;
-    const auto compare = [&](std::uint16_t address) {
-        op.CurrentAddress = address;
-        if (core.st.exchange.StopRequest == 0)
-            ParallelReadWord(core);
-        const std::uint16_t expected = bufferWord(core, address);
-        if (matches(core, op.DataWord, expected))
-            return true;
-        if (++mismatches >= MismatchLimit || core.st.exchange.StopRequest > 0)
-            return false;
-        reportMismatch(core, address, expected, op.DataWord);
-        return true;
-    };
-    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
-        if (linkLost(core) || !compare(static_cast<std::uint16_t>(a)))
-            return;
-    }
-    for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
-        if (linkLost(core) || !compare(a))
-            return;
-    }
+    parallelCompare(core, bufferWord);
 }
 
 void serial14Verify(Core &core)
 {
     OperationState &op = core.st.op;
-    op.ReadCommand = target::ReadProgram;
-    for (unsigned b = 0; b <= lastProgramWord(core) / 128u; ++b) {
-        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
-        ReadBlock(core);
-        if (linkLost(core))
-            return;
-        for (unsigned k = 0; k < 128; ++k) {
-            if (core.st.exchange.StopRequest > 0)
-                return;
-            const unsigned address = b * 128 + k;
-            const std::uint16_t word = blockWord(core, k);
-            if (!matches(core, word, bufferWord(core, address)))
-                reportMismatch(
-                    core, static_cast<std::uint16_t>(address), bufferWord(core, address), word);
-        }
-    }
+    if (!blockCompare(core, bufferWord))
+        return;
     sendCommand(core, target::LoadConfiguration);
     op.DataWord = 0x3FFF;
     SendDataWord(core);
     op.ReadCommand = target::ReadProgram;
-    if (!compareIdWords(core))
+    if (!compareIdWords(core, bufferWord))
         return;
     for (int i = 0; i < 3; ++i)
         sendCommand(core, target::Increment);
@@ -126,7 +68,7 @@ void serial12Verify(Core &core)
             return;
         reportMismatch(core, static_cast<std::uint16_t>(a), expected, op.DataWord);
     }
-    compareIdWords(core);
+    compareIdWords(core, bufferWord);
 }
 
 } // namespace
