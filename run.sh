@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh build
 cmake --preset release
-cmake --build --preset release -j "$(nproc)"
+cmake --build --preset release -j "$(nproc)" --target ravelin-sim ravelin
 exec build/release/src/qt/ravelin-sim "$@"

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 using namespace ravelin;
@@ -37,16 +38,19 @@ struct Wire
 
     std::vector<std::uint8_t> send(std::initializer_list<int> bytes)
     {
-        std::uint8_t packet[8] = {};
-        std::copy(bytes.begin(), bytes.end(), packet);
+        std::array<std::uint8_t, 8> packet {};
+        std::size_t at = 0;
+        for (auto it = bytes.begin(); it != bytes.end() && at < 7; ++it)
+            packet[at++] = std::uint8_t(*it);
         for (int k = 0; k < 7; ++k)
             packet[7] = std::uint8_t(packet[7] + packet[k]);
         std::uint32_t done = 0;
-        programmer.write(handle, packet, 8, done);
-        std::vector<std::uint8_t> reply(packet[0] < 0x80 ? 8 : 0);
-        if (!reply.empty())
-            programmer.read(handle, reply.data(), 8, done);
-        reply.resize(reply.empty() ? 0 : done);
+        programmer.write(handle, packet.data(), 8, done);
+        if (packet[0] >= 0x80)
+            return {};
+        std::array<std::uint8_t, 8> answer {};
+        programmer.read(handle, answer.data(), 8, done);
+        const std::vector<std::uint8_t> reply(answer.begin(), answer.begin() + std::min(done, 8u));
         return reply;
     }
     int read(int c)
