@@ -210,7 +210,8 @@ private slots:
         QCOMPARE(rig.st.ConnectionState, 1);
         QVERIFY(rig.host.nowUs() >= 1'000'000);
         QVERIFY(!rig.ui[ControlId::Memo1].visible);
-        QVERIFY(std::any_of(rig.memo().begin(), rig.memo().end(), [](const std::string &l) {
+        const auto memo = rig.memo();
+        QVERIFY(std::any_of(memo.begin(), memo.end(), [](const std::string &l) {
             return l == "Device no longer present ... PortStatus-0 USB-5";
         }));
     }
