@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace ravelin::bench {
@@ -70,5 +71,13 @@ private:
     Clock m_clock;
     std::uint64_t m_virtualUs = 0;
 };
+
+// The process's CPU time so far, in seconds.
+inline double cpuSeconds()
+{
+    timespec t {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
 
 } // namespace ravelin::bench

@@ -1,6 +1,8 @@
 // Round-trip figures of the packet exchange on the simulated programmer:
 // host CPU time per packet with a zero-latency link, and the wall time of one
 // version query on the real clock with the modelled latency timer.
+#include "BenchHost.h"
+
 #include "app/AppState.h"
 #include "app/Host.h"
 #include "app/WindowModel.h"
@@ -11,66 +13,14 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <thread>
 #include <vector>
 
 using namespace ravelin;
+using ravelin::bench::BenchHost;
+using ravelin::bench::cpuSeconds;
 
 namespace {
-
-// A host on either clock: virtual (sleeps and waits cost nothing) or real.
-class BenchHost : public Host
-{
-public:
-    explicit BenchHost(bool realClock)
-        : m_real(realClock)
-    { }
-    std::uint64_t nowUs() const override
-    {
-        if (!m_real)
-            return m_virtualUs;
-        return std::uint64_t(std::chrono::duration_cast<std::chrono::microseconds>(
-            std::chrono::steady_clock::now().time_since_epoch())
-                                 .count());
-    }
-    void sleepUs(std::uint64_t us) override
-    {
-        if (m_real)
-            std::this_thread::sleep_for(std::chrono::microseconds(us));
-        else
-            m_virtualUs += us;
-    }
-    void pumpMessages() override { }
-    void idleWait(std::uint64_t maxUs) override
-    {
-        // The programmer's next reply is the only event there is.
-        std::uint64_t until = nowUs() + maxUs;
-        if (m_programmer) {
-            if (const auto arrival = m_programmer->nextArrivalUs())
-                until = std::min(until, *arrival);
-        }
-        sleepUs(until > nowUs() ? until - nowUs() : 0);
-    }
-    MessageAnswer messageBox(const MessageBoxRequest &) override { return MessageAnswer::Ok; }
-    std::optional<std::string> runOpenDialog(FileDialogState &) override { return {}; }
-    std::optional<std::string> runSaveDialog(FileDialogState &) override { return {}; }
-    bool raiseProcessPriority() override { return true; }
-    void restoreProcessPriority() override { }
-
-    sim::SimProgrammer *m_programmer = nullptr;
-
-private:
-    bool m_real;
-    std::uint64_t m_virtualUs = 0;
-};
-
-double cpuSeconds()
-{
-    timespec t {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 struct Figures
 {
@@ -83,11 +33,11 @@ Figures versionQueries(bool realClock, std::uint64_t latencyUs, int count)
 {
     WindowModel ui;
     AppState st;
-    BenchHost host(realClock);
+    BenchHost host(realClock ? BenchHost::Clock::Real : BenchHost::Clock::Virtual);
     sim::ProgrammerOptions options;
     options.latencyUs = latencyUs;
     sim::SimProgrammer programmer(host, options);
-    host.m_programmer = &programmer;
+    host.programmer = &programmer;
     Core core {ui, st, host, programmer};
     st.link.ShowLinkErrors = false;
     Open_USB_Device_By_Serial_Number(core, options.devices.front().serial);

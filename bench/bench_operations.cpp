@@ -12,7 +12,6 @@
 #include "sim/SimChip.h"
 
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <string>
 
@@ -20,13 +19,6 @@ using namespace ravelin;
 using namespace ravelin::bench;
 
 namespace {
-
-double cpuSeconds()
-{
-    timespec t {};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
-}
 
 int rowOf(std::string_view caption)
 {

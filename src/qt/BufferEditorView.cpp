@@ -119,15 +119,8 @@ void BufferEditorView::fitColumns()
 void BufferEditorView::focusOutEvent(QFocusEvent *event)
 {
     QPlainTextEdit::focusOutEvent(event);
-    // Only a move to another control of the window leaves the editor; a box
-    // popping up or the user switching windows does not.
-    switch (event->reason()) {
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-        return;
-    default:
+    if (focusMovedWithinWindow(*event))
         m_sink(UiEvent::of(UiEventKind::FocusLost, m_id));
-    }
 }
 
 } // namespace ravelin

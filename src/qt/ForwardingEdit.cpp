@@ -77,14 +77,8 @@ void ForwardingEdit::keyPressEvent(QKeyEvent *event)
 void ForwardingEdit::focusOutEvent(QFocusEvent *event)
 {
     QLineEdit::focusOutEvent(event);
-    // A box popping up or the user switching windows is no move to another control.
-    switch (event->reason()) {
-    case Qt::ActiveWindowFocusReason:
-    case Qt::PopupFocusReason:
-        return;
-    default:
+    if (focusMovedWithinWindow(*event))
         m_sink(UiEvent::of(UiEventKind::FocusLost, m_id));
-    }
 }
 
 } // namespace ravelin

@@ -1,5 +1,6 @@
 #include "qt/KeyMapping.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 namespace ravelin {
@@ -70,6 +71,17 @@ std::optional<UiEvent> keyEventFor(ControlId id, const QKeyEvent &event, bool wi
     if (ui.special == SpecialKey::None)
         return std::nullopt;
     return ui;
+}
+
+bool focusMovedWithinWindow(const QFocusEvent &event)
+{
+    switch (event.reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+        return false;
+    default:
+        return true;
+    }
 }
 
 } // namespace ravelin

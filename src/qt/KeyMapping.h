@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 
+class QFocusEvent;
 class QKeyEvent;
 
 namespace ravelin {
@@ -16,5 +17,9 @@ using UiSink = std::function<void(const UiEvent &)>;
 // Backspace, '\r' for Enter, 27 for Escape), or, when asked for, one of the
 // editor's movement keys. Nothing for every other key.
 std::optional<UiEvent> keyEventFor(ControlId id, const QKeyEvent &event, bool withSpecialKeys);
+
+// The control lost the focus to another control of the window: a box popping
+// up or the user switching windows is no such move.
+bool focusMovedWithinWindow(const QFocusEvent &event);
 
 } // namespace ravelin
