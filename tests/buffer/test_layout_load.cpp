@@ -116,25 +116,6 @@ private slots:
         }
     }
 
-    // The fuse controls show the file's word 3F70: internal oscillator without
-    // clock out, brown-out reset and power-up timer on, the rest off.
-    void fuseControls()
-    {
-        Rig rig;
-        prepare(rig, 91);
-        rig.host.boxAnswers.push_back(MessageAnswer::Yes);
-        rig.host.openAnswers.push_back(dataPath("hex/valid/f628a_eeprom.inhx8m.hex"));
-        rig.form.click(ControlId::Load_But);
-        for (const ControlId id : {ControlId::Int_RC_IO, ControlId::BOR, ControlId::PUT})
-            QVERIFY(rig.ui[id].checked);
-        for (const ControlId id :
-            {ControlId::MCLR, ControlId::LVP, ControlId::WDT, ControlId::CPEE, ControlId::Protec})
-            QVERIFY(!rig.ui[id].checked);
-        // A click on the controls rebuilds the same word.
-        rig.form.click(ControlId::Osc_Settings);
-        QCOMPARE(rig.caption(ControlId::Fuse_Data), std::string("Fuse = 3F70"));
-    }
-
     // The last file, reloaded at start-up, is asked about the same way.
     void startUpReload()
     {
