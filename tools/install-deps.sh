@@ -5,7 +5,8 @@ set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libftdi1-dev
                 fonts-dejavu-core fonts-liberation2)
-test_packages=(clang libclang-rt-14-dev xvfb xauth xdotool gputils srecord umockdev)
+test_packages=(clang libclang-rt-14-dev xvfb xauth xdotool gputils srecord umockdev
+               dpkg-dev file lintian desktop-file-utils appstream man-db groff-base)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then
