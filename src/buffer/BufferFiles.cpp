@@ -114,7 +114,7 @@ bool LoadBufferFromHexFile(Core &core, const std::string &name, LoadReporting re
     if (parse.image.wordsOutside > 0) {
         showBox(core, MessageKind::Warning,
             "Data Outside the Buffer Was Ignored....\n" + std::to_string(parse.image.wordsOutside)
-                + " words");
+                + (parse.image.wordsOutside == 1 ? " word" : " words"));
     }
     return true;
 }
