@@ -144,7 +144,8 @@ bool LoadBufferFromHexFile(Core &core, const std::string &name, LoadReporting re
         core.st.exchange.StopRequest = 1;
     if (ignored > 0) {
         showBox(core, MessageKind::Warning,
-            "Data Outside the Buffer Was Ignored....\n" + std::to_string(ignored) + " words");
+            "Data Outside the Buffer Was Ignored....\n" + std::to_string(ignored)
+                + (ignored == 1 ? " word" : " words"));
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #include "buffer/FileAccess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -110,10 +111,20 @@ FileBytes readFileBytes(const std::string &name, std::size_t limit)
         result.error = reason(errno);
         return result;
     }
-    result.bytes.resize(limit);
+    // Room for what the file says it holds, grown if it holds more: the limit
+    // only bounds the read and is never claimed up front.
+    struct stat info
+    {
+    };
+    const std::size_t expected = ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode)
+        ? static_cast<std::size_t>(info.st_size) + 1
+        : 0;
+    result.bytes.resize(std::min(limit, expected));
     std::size_t done = 0;
     while (done < limit) {
-        const ssize_t n = ::read(fd.get(), result.bytes.data() + done, limit - done);
+        if (done == result.bytes.size())
+            result.bytes.resize(std::min(limit, std::max<std::size_t>(2 * done, 4096)));
+        const ssize_t n = ::read(fd.get(), result.bytes.data() + done, result.bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -148,6 +159,11 @@ std::string writeFileReplacing(const std::string &name, std::span<const std::uin
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         return reason(EISDIR);
+    // A file without any write permission has been pinned by its owner; a
+    // rename needs only the folder's permission and would replace it anyway,
+    // even for root.
+    if (exists && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return reason(EACCES);
 
     fs::path folder = target.parent_path();
     if (folder.empty())
@@ -191,6 +207,10 @@ std::string writeFileReplacing(const std::string &name, std::span<const std::uin
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int error = errno;
         ::unlink(temporary.c_str());
+        // Another user's file in a sticky folder (/tmp): only its owner may
+        // replace it, but it may still be writable by us.
+        if (exists && (error == EACCES || error == EPERM))
+            return writeInPlace(target, bytes);
         return reason(error);
     }
     // The rename itself reaches the disk with the folder.

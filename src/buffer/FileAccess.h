@@ -21,8 +21,10 @@ FileBytes readFileBytes(const std::string &name, std::size_t limit);
 // Replaces a file without ever losing the old one: the new contents go to a
 // temporary file in the same folder, reach the disk, and are renamed over the
 // target. A symbolic link is followed and its target replaced; the old file's
-// permissions are kept. Where the folder cannot be written but the file can,
-// the file is rewritten in place. Returns why it failed, or an empty text.
+// permissions are kept. A file with no write permission bit is never
+// replaced. Where the folder cannot be written, or the file not replaced in
+// it, but the file can be written, it is rewritten in place. Returns why it
+// failed, or an empty text.
 std::string writeFileReplacing(const std::string &name, std::span<const std::uint8_t> bytes);
 
 } // namespace ravelin

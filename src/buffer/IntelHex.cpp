@@ -77,14 +77,16 @@ struct Record
     std::array<std::uint8_t, MaxDataBytes> data {};
 };
 
-// Reads one record from the text after its ':'; characters after the checksum
-// are not looked at.
-std::optional<std::string> decodeRecord(std::string_view body, Record &record)
+// Reads one record from the text after its ':', whose first character stands
+// in the given column of the line; characters after the checksum are not
+// looked at.
+std::optional<std::string> decodeRecord(
+    std::string_view body, std::size_t firstColumn, Record &record)
 {
     auto checkHex = [&](std::size_t from, std::size_t to) -> std::optional<std::string> {
         for (std::size_t k = from; k < to; ++k) {
             if (hexValue(body[k]) < 0)
-                return describeCharacter(body[k], k + 2);
+                return describeCharacter(body[k], firstColumn + k);
         }
         return std::nullopt;
     };
@@ -145,9 +147,11 @@ HexParse parseIntelHex(std::string_view text)
         if (!line.starts_with(':'))
             continue;
         line.remove_prefix(1);
+        // Columns count from the line's first character, blanks included.
+        const std::size_t firstColumn = read->size() - line.size() + 1;
 
         Record record;
-        if (std::optional<std::string> fault = decodeRecord(line, record)) {
+        if (std::optional<std::string> fault = decodeRecord(line, firstColumn, record)) {
             result.error = HexError {lines.line(), std::move(*fault)};
             return result;
         }

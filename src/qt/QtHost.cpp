@@ -22,6 +22,31 @@
 namespace ravelin {
 namespace {
 
+// Qt adds the default extension to every name typed without one before it
+// looks for the file. An open dialog adds it only to a name that does not
+// exist as typed, so a file without an extension can still be opened.
+class OpenFileDialog final : public QFileDialog
+{
+public:
+    OpenFileDialog(QWidget *parent, QString extension)
+        : QFileDialog(parent)
+        , m_extension(std::move(extension))
+    { }
+
+protected:
+    void accept() override
+    {
+        setDefaultSuffix(QString());
+        const QStringList typed = selectedFiles();
+        const bool asTyped = !typed.isEmpty() && QFileInfo::exists(typed.first());
+        setDefaultSuffix(asTyped ? QString() : m_extension);
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_extension;
+};
+
 QMessageBox::Icon iconFor(MessageKind kind)
 {
     switch (kind) {
@@ -177,7 +202,8 @@ std::optional<std::string> QtHost::runFileDialog(FileDialogState &state, bool sa
     if (m_windowClosed)
         return std::nullopt;
 
-    QPointer<QFileDialog> dialog = new QFileDialog(m_window);
+    QPointer<QFileDialog> dialog = save ? new QFileDialog(m_window)
+                                        : new OpenFileDialog(m_window, fromStd(state.defaultExt));
     // Qt's own dialog everywhere: the platform's may ignore the case-blind filters.
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::HideNameFilterDetails);
@@ -213,7 +239,8 @@ std::optional<std::string> QtHost::runFileDialog(FileDialogState &state, bool sa
         return std::nullopt;
 
     QString name = chosen.first();
-    if (QFileInfo(name).suffix().isEmpty() && !state.defaultExt.empty())
+    if (QFileInfo(name).suffix().isEmpty() && !state.defaultExt.empty()
+        && (save || !QFileInfo::exists(name)))
         name += QLatin1Char('.') + fromStd(state.defaultExt);
     state.fileName = name.toStdString();
     if (filterIndex >= 0)

@@ -2,6 +2,7 @@
 // driven through the window's events. Each rig works in a folder of its own.
 #include "buffer/BufferCommands.h"
 #include "buffer/BufferFiles.h"
+#include "buffer/FileAccess.h"
 #include "buffer/TestFiles.h"
 #include "support/Rig.h"
 
@@ -122,6 +123,8 @@ constexpr std::tuple<const char *, int, const char *, bool, const char *> LoadRo
     {"hex", 1, "hex/malformed/base_valid.hex", true, ""},
     {"hex, data beyond the buffer", 1, "hex/malformed/addr_6000.hex", true,
         "Data Outside the Buffer Was Ignored....\n8 words"},
+    {"hex, one word beyond the buffer", 1, "hex/malformed/addr_8000_alias.hex", true,
+        "Data Outside the Buffer Was Ignored....\n1 word"},
     {"hex, bad checksum", 1, "hex/malformed/bad_checksum.hex", false,
         "Invalid Hex File....\nLine 3: checksum F4, should be F5"},
     {"hex, truncated", 1, "hex/malformed/truncated_record.hex", false,
@@ -135,12 +138,26 @@ constexpr std::tuple<const char *, int, const char *, bool, const char *> LoadRo
     {"cancelled", 1, nullptr, false, ""},
 };
 
-// name, where the save goes, why it fails
-constexpr std::tuple<const char *, const char *, const char *> SaveFailRows[] {
-    {"folder missing", "missing/out.hex", "No such file or directory"},
-    {"folder is a file", "old.hex/out.hex", "Not a directory"},
-    {"target is a folder", "sub", "Is a directory"},
-    {"disk full", "old.hex", "File too large"},
+// name, where the save goes, the old file's mode, why it fails
+constexpr std::tuple<const char *, const char *, int, const char *> SaveFailRows[] {
+    {"folder missing", "missing/out.hex", 0644, "No such file or directory"},
+    {"folder is a file", "old.hex/out.hex", 0644, "Not a directory"},
+    {"target is a folder", "sub", 0644, "Is a directory"},
+    {"disk full", "old.hex", 0644, "File too large"},
+    {"target read-only", "old.hex", 0444, "Permission denied"},
+};
+
+// name, file size, limit, bytes read, more than the limit
+constexpr std::tuple<const char *, int, int, int, bool> ReadRows[] {
+    {"small file, large limit", 100, 64 << 20, 100, false},
+    {"one byte over", 4097, 4096, 4096, true},
+};
+
+// name, the folder's mode, the file's owner: a save by another user that
+// cannot replace the file writes it in place.
+constexpr std::tuple<const char *, int, uid_t> InPlaceRows[] {
+    {"read-only folder", 0555, 0},
+    {"sticky folder, another user's file", 01777, 65533},
 };
 
 } // namespace
@@ -333,16 +350,17 @@ private slots:
     void saveFails_data() { tableRows(SaveFailRows); }
     void saveFails()
     {
-        const auto &[label, where, reason] = currentRow(SaveFailRows);
+        const auto &[label, where, mode, reason] = currentRow(SaveFailRows);
         Rig rig;
         writeText("old.hex", "old contents");
+        chmod("old.hex", mode_t(mode));
         fs::create_directory("sub");
         rig.start();
         chooseFileType(rig, 1);
         // A file size limit stands in for a full disk: writes beyond it fail.
         rlimit saved {};
         getrlimit(RLIMIT_FSIZE, &saved);
-        const bool limitSize = std::string_view(where) == "old.hex";
+        const bool limitSize = std::string_view(reason) == "File too large";
         if (limitSize) {
             signal(SIGXFSZ, SIG_IGN);
             rlimit small = saved;
@@ -374,25 +392,45 @@ private slots:
         QCOMPARE(fs::status("real.bin").permissions(), fs::perms(0640));
     }
 
-    // A folder the user may not write to, holding a file they may: the file is
-    // written in place.
-    void saveIntoReadOnlyFolder()
+    // A file read whole, however high the limit, in no more room than it takes.
+    void readBounded_data() { tableRows(ReadRows); }
+    void readBounded()
     {
+        const auto &[label, size, limit, read, over] = currentRow(ReadRows);
+        Rig rig;
+        writeText("file", std::string(std::size_t(size), 'x'));
+        const FileBytes file = readFileBytes("file", std::size_t(limit));
+        QVERIFY(file.error.empty());
+        QCOMPARE(file.bytes.size(), std::size_t(read));
+        QCOMPARE(file.truncated, over);
+        QVERIFY(file.bytes.capacity() < std::size_t(2 * size + 4096));
+    }
+
+    // A folder the user may not write to, or may not replace the file in,
+    // holding a file they may write: the file is written in place.
+    void saveInPlace_data() { tableRows(InPlaceRows); }
+    void saveInPlace()
+    {
+        const auto &[label, folderMode, owner] = currentRow(InPlaceRows);
         Rig rig;
         rig.start();
         fs::create_directory("locked");
         writeText("locked/buffer.bin", "old");
         chmod("locked/buffer.bin", 0666);
-        chmod("locked", 0555);
+        if (geteuid() == 0 && chown("locked/buffer.bin", owner, owner) != 0)
+            QFAIL("could not hand the file to another user");
+        chmod("locked", mode_t(folderMode));
         chmod(".", 0755);
         // Root writes anywhere; the save runs as an ordinary user then.
         const uid_t user = geteuid();
         if (user == 0 && seteuid(65534) != 0)
             QSKIP("running as root without a way to act as an ordinary user");
-        if (faccessat(AT_FDCWD, "locked", W_OK, AT_EACCESS) == 0) {
+        // Without root the file cannot belong to another user.
+        const bool sticky = (folderMode & S_ISVTX) != 0;
+        if (sticky ? user != 0 : faccessat(AT_FDCWD, "locked", W_OK, AT_EACCESS) == 0) {
             if (user == 0 && seteuid(0) != 0)
                 QFAIL("could not return to root");
-            QSKIP("the folder stays writable here, so there is nothing to show");
+            QSKIP("the file can be replaced here, so there is nothing to show");
         }
         saveFile(rig, "locked/buffer.bin");
         if (user == 0 && seteuid(0) != 0)
@@ -400,6 +438,7 @@ private slots:
         chmod("locked", 0755);
         QVERIFY(rig.host.boxes.empty());
         QCOMPARE(readBytes("locked/buffer.bin").size(), std::size_t {16912});
+        QCOMPARE(std::distance(fs::directory_iterator("locked"), fs::directory_iterator()), 1L);
     }
 };
 

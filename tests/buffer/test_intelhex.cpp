@@ -146,6 +146,7 @@ constexpr std::tuple<const char *, const char *, int, int> PlacementRows[] {
 // What the faults are called: the line and what is wrong with it.
 constexpr std::tuple<const char *, const char *, const char *> FaultRows[] {
     {"digit", ":0100000G01FE\n", "'G' at column 9 is not a hexadecimal digit"},
+    {"digit after blanks", "  \t:0100000G01FE\n", "'G' at column 12 is not a hexadecimal digit"},
     {"control byte",
         ":01\x01"
         "0000001FE\n",

@@ -8,6 +8,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 using namespace ravelin;
 using namespace ravelin::test;
 
@@ -147,19 +149,30 @@ private slots:
         QCOMPARE(saved.split("\r\n").value(5), loads ? QString::fromStdString(name) : QString());
     }
 
-    // A settings file that cannot be written never keeps the window open, and
-    // leaves nothing behind.
+    // A settings file that cannot be written (a folder in its place, or a
+    // file without write permission, even for root) never keeps the window
+    // open, and leaves the old one and nothing else behind.
     void unwritableAtClose()
     {
-        Rig rig;
-        std::filesystem::create_directory(std::string(SettingsFileName));
-        rig.start();
-        QVERIFY(rig.form.FormCloseQuery());
-        QVERIFY(rig.host.boxes.empty());
-        QVERIFY(std::filesystem::is_directory(std::string(SettingsFileName)));
-        QCOMPARE(std::distance(std::filesystem::directory_iterator("."),
-                     std::filesystem::directory_iterator()),
-            1L);
+        for (const bool folder : {true, false}) {
+            Rig rig;
+            const std::string name(SettingsFileName);
+            if (folder) {
+                std::filesystem::create_directory(name);
+            } else {
+                writeText(name, lines("5|111|1|0|8191|"));
+                chmod(name.c_str(), 0444);
+            }
+            rig.start();
+            rig.st.buffer.fileType = 0; // what the close would write differs
+            QVERIFY(rig.form.FormCloseQuery());
+            QVERIFY(errorBoxes(rig).empty());
+            QCOMPARE(std::filesystem::is_directory(name), folder);
+            QVERIFY(folder || readText(name) == lines("5|111|1|0|8191|"));
+            QCOMPARE(std::distance(std::filesystem::directory_iterator("."),
+                         std::filesystem::directory_iterator()),
+                1L);
+        }
     }
 
     void integers_data() { tableRows(IntegerRows); }

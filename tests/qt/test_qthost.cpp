@@ -194,6 +194,10 @@ private slots:
                                                       << "y.Bin" << 1;
         QTest::newRow("save adds the default extension") << true << 2 << hex << "image"
                                                          << "image.Bin" << 2;
+        QTest::newRow("open takes an existing name as typed") << false << 2 << hex << "notes"
+                                                              << "notes" << 2;
+        QTest::newRow("open adds the extension to a name not found") << false << 2 << hex << "y"
+                                                                     << "y.Bin" << 2;
         QTest::newRow("cancelled leaves the state") << false << 2 << hex << ""
                                                     << "" << 2;
     }

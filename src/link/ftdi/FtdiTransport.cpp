@@ -1,6 +1,7 @@
 #include "link/ftdi/FtdiTransport.h"
 
 #include <ftdi.h>
+#include <libusb.h>
 
 #include <algorithm>
 #include <array>
@@ -26,6 +27,10 @@ constexpr int PollSize = 4096;
 // latency timer runs out; each 8-byte packet exchange would cost 16 ms.
 constexpr unsigned char LatencyMs = 1;
 
+// The rate the vendor's driver leaves a freshly opened chip at; this program
+// never sets another.
+constexpr int FreshBaudRate = 9600;
+
 // A find_all list, freed while its context still exists.
 class DeviceList
 {
@@ -44,6 +49,14 @@ public:
 private:
     ftdi_device_list *m_list = nullptr;
 };
+
+// The same chip at the same place on the bus: a chip plugged in again gets
+// a new address.
+bool sameDevice(libusb_device *a, libusb_device *b)
+{
+    return libusb_get_bus_number(a) == libusb_get_bus_number(b)
+        && libusb_get_device_address(a) == libusb_get_device_address(b);
+}
 
 bool validListFlags(std::uint32_t flags)
 {
@@ -80,6 +93,17 @@ FtdiTransport::Context FtdiTransport::newContext(std::uint32_t timeoutMs)
 FtStatus FtdiTransport::deviceText(ftdi_context *context, libusb_device *device, std::uint32_t what,
     char (&text)[ft::TextBufferSize])
 {
+    // A chip without the string has none to read; its text is empty, as the
+    // vendor's driver lists it.
+    libusb_device_descriptor descriptor {};
+    if (libusb_get_device_descriptor(device, &descriptor) != 0)
+        return ft::IoError;
+    const std::uint8_t index
+        = (what & ft::OpenBySerialNumber) != 0 ? descriptor.iSerialNumber : descriptor.iProduct;
+    if (index == 0) {
+        text[0] = '\0';
+        return ft::Ok;
+    }
     // Only the string asked for is fetched: each one is a control transfer.
     char *description = (what & ft::OpenByDescription) != 0 ? text : nullptr;
     char *serial = (what & ft::OpenBySerialNumber) != 0 ? text : nullptr;
@@ -129,9 +153,8 @@ FtStatus FtdiTransport::openEx(const char *text, std::uint32_t flags, FtHandle &
 {
     if (text == nullptr || (flags != ft::OpenBySerialNumber && flags != ft::OpenByDescription))
         return ft::InvalidParameter;
+    // An empty text finds the first chip on the bus without that string.
     const std::string_view wanted = requestedText(text);
-    if (wanted.empty())
-        return ft::DeviceNotFound;
 
     // The device is looked up in the context that will own it: a libusb
     // device belongs to the libusb context that listed it.
@@ -153,25 +176,33 @@ FtStatus FtdiTransport::openEx(const char *text, std::uint32_t flags, FtHandle &
     if (match == nullptr)
         return ft::DeviceNotFound;
 
-    // Every programmer search opens again without closing. The interface of
-    // the earlier open is still claimed and cannot be claimed twice, so that
-    // open ends here; its handle is no longer valid.
-    m_device.reset();
-    m_handle = 0;
+    // Every programmer search opens again without closing, and an open that
+    // fails leaves the earlier handle working. The chip open already keeps
+    // its interface claimed, which cannot be claimed twice: it is taken over
+    // and brought to where a fresh open leaves it.
+    const bool reopen
+        = m_device && !m_deviceGone && sameDevice(libusb_get_device(m_device->usb_dev), match);
+    if (reopen) {
+        if (ftdi_usb_reset(m_device.get()) != 0
+            || ftdi_set_baudrate(m_device.get(), FreshBaudRate) != 0)
+            return ft::DeviceNotOpened;
+        if (ftdi_set_latency_timer(m_device.get(), LatencyMs) != 0)
+            return ft::IoError;
+    } else {
+        // Also resets the chip and sets 9600 baud.
+        if (const FtStatus status = openStatus(ftdi_usb_open_dev(context.get(), match));
+            status != ft::Ok)
+            return status;
+        if (ftdi_set_latency_timer(context.get(), LatencyMs) != 0)
+            return ft::IoError;
+        m_device = std::move(context);
+    }
     m_deviceGone = false;
     m_fifo.clear();
-
-    // Also resets the chip and sets 9600 baud: the rate the vendor's driver
-    // leaves a freshly opened chip at, and this program never sets another.
-    if (const FtStatus status = openStatus(ftdi_usb_open_dev(context.get(), match));
-        status != ft::Ok)
-        return status;
-    if (ftdi_set_latency_timer(context.get(), LatencyMs) != 0)
-        return ft::IoError;
-
-    m_device = std::move(context);
     // Time-outs belong to a handle, as with the vendor's driver.
     m_readTimeoutMs = m_defaultTimeoutMs;
+    m_device->usb_read_timeout = usbTimeoutMs(m_defaultTimeoutMs);
+    m_device->usb_write_timeout = usbTimeoutMs(m_defaultTimeoutMs);
     m_handle = ++m_lastHandle;
     if (m_handle == 0)
         m_handle = ++m_lastHandle;

@@ -35,6 +35,7 @@ constexpr std::uint8_t BulkInEndpoint = 0x81;
 constexpr std::uint8_t BulkOutEndpoint = 0x02;
 constexpr std::int32_t InProgress = -115; // -EINPROGRESS, as usbmon shows a submission
 constexpr std::int32_t Shutdown = -108; // -ESHUTDOWN: the device left the bus
+constexpr std::int32_t Stall = -32; // -EPIPE: the device refused the request
 // libftdi's read chunk, the length of every bulk read it submits.
 constexpr std::uint32_t ReadChunk = 4096;
 // The two modem and line status bytes at the start of every packet from the chip.
@@ -127,11 +128,29 @@ std::vector<Transfer> reopenAndUnplug()
     addString(t, SerialIndex, Serial);
     addOpen(t, 1);
     addRead(t); // an idle queue poll
+    // A programmer search whose open fails: the chip refuses the reset.
+    addString(t, SerialIndex, Serial);
+    t.push_back({Kind::ControlOut, {0x40, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00}, 0, {}, Stall});
+    addRead(t); // the earlier handle still polls
     // A new programmer search opens the same device again.
     addString(t, SerialIndex, Serial);
     addOpen(t, 1);
     // Pulled out while the queue poll waits.
     t.push_back({Kind::BulkIn, {}, ReadChunk, {}, Shutdown});
+    // Plugged in again and searched for.
+    addString(t, SerialIndex, Serial);
+    addOpen(t, 1);
+    addRead(t);
+    return t;
+}
+
+// A chip without a serial-number string: listed with an empty serial
+// number, and opened by it.
+std::vector<Transfer> noSerialNumber()
+{
+    std::vector<Transfer> t;
+    addOpen(t, 1);
+    addRead(t);
     return t;
 }
 
@@ -232,7 +251,8 @@ int main(int argc, char **argv)
     }
     const std::string dir = argv[1];
     const bool ok = writeCapture(dir + "/exchange.pcap", exchange())
-        && writeCapture(dir + "/reopen-unplug.pcap", reopenAndUnplug());
+        && writeCapture(dir + "/reopen-unplug.pcap", reopenAndUnplug())
+        && writeCapture(dir + "/no-serial.pcap", noSerialNumber());
     if (!ok)
         std::fprintf(stderr, "%s: cannot write the captures in %s\n", argv[0], dir.c_str());
     return ok ? 0 : 1;

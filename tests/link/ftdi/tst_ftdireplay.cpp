@@ -36,6 +36,7 @@ class TestFtdiReplay : public QObject
 private slots:
     void listOpenAndExchange();
     void reopenThenUnplug();
+    void noSerialNumber();
 };
 
 void TestFtdiReplay::listOpenAndExchange()
@@ -107,6 +108,12 @@ void TestFtdiReplay::reopenThenUnplug()
     QCOMPARE(link.getQueueStatus(first, queued), ft::Ok);
     QCOMPARE(queued, 0u);
 
+    // A search whose open fails keeps the working link.
+    FtHandle failed = 0;
+    QCOMPARE(link.openEx(serial.c_str(), ft::OpenBySerialNumber, failed), ft::DeviceNotOpened);
+    QCOMPARE(failed, 0u);
+    QCOMPARE(link.getQueueStatus(first, queued), ft::Ok);
+
     // The next programmer search opens again without closing.
     FtHandle second = 0;
     QCOMPARE(link.openEx(serial.c_str(), ft::OpenBySerialNumber, second), ft::Ok);
@@ -123,6 +130,27 @@ void TestFtdiReplay::reopenThenUnplug()
     std::uint32_t got = 99;
     QVERIFY(link.read(second, reply.data(), reply.size(), got) != ft::Ok);
     QCOMPARE(got, 0u);
+
+    // Plugged in again, it is found again.
+    FtHandle third = 0;
+    QCOMPARE(link.openEx(serial.c_str(), ft::OpenBySerialNumber, third), ft::Ok);
+    QCOMPARE(link.getQueueStatus(third, queued), ft::Ok);
+    QCOMPARE(queued, 0u);
+}
+
+void TestFtdiReplay::noSerialNumber()
+{
+    FtdiTransport link(TestTimeoutMs);
+    char text[ft::TextBufferSize];
+    std::strcpy(text, "untouched");
+    QCOMPARE(link.listDeviceByIndex(0, text, ft::ListByIndex | ft::OpenBySerialNumber), ft::Ok);
+    QCOMPARE(std::string(text), std::string());
+
+    FtHandle handle = 0;
+    QCOMPARE(link.openEx("", ft::OpenBySerialNumber, handle), ft::Ok);
+    std::uint32_t queued = 99;
+    QCOMPARE(link.getQueueStatus(handle, queued), ft::Ok);
+    QCOMPARE(queued, 0u);
 }
 
 QTEST_APPLESS_MAIN(TestFtdiReplay)
