@@ -305,6 +305,51 @@ constexpr Method methodOf(Family family)
     return Method::None;
 }
 
+// What the factory measured for one chip and left in it: a calibration word at
+// the last program address (12C5xx, 12C67x, 12F629/675) and, on the 12F629/675,
+// the band-gap bits 13:12 of the configuration word.
+struct FactoryCalibration
+{
+    bool lastWord;
+    std::uint16_t configBits;
+};
+
+constexpr FactoryCalibration factoryCalibrationOf(Family family)
+{
+    switch (family) {
+    case Family::F26:
+    case Family::F30:
+        return {true, 0};
+    case Family::F27:
+        return {true, 0x3000};
+    case Family::None:
+    case Family::F1:
+    case Family::F2:
+    case Family::F3:
+    case Family::F5:
+    case Family::F6:
+    case Family::F7:
+    case Family::F8:
+    case Family::F9:
+    case Family::F11:
+    case Family::F12:
+    case Family::F13:
+    case Family::F14:
+    case Family::F15:
+    case Family::F16:
+    case Family::F17:
+    case Family::F18:
+    case Family::F19:
+    case Family::F20:
+    case Family::F21:
+    case Family::F22:
+    case Family::F23:
+    case Family::F24:
+        return {false, 0};
+    }
+    return {false, 0};
+}
+
 // The program word of the 12-bit parts is 12 bits wide; every other part's 14.
 constexpr std::uint16_t wordMaskOf(Family family)
 {
