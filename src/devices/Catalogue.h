@@ -310,44 +310,24 @@ constexpr Method methodOf(Family family)
 // the band-gap bits 13:12 of the configuration word.
 struct FactoryCalibration
 {
+    Family family;
     bool lastWord;
     std::uint16_t configBits;
 };
 
+inline constexpr std::array<FactoryCalibration, 3> FactoryCalibrations {{
+    {Family::F26, true, 0},
+    {Family::F27, true, 0x3000},
+    {Family::F30, true, 0},
+}};
+
 constexpr FactoryCalibration factoryCalibrationOf(Family family)
 {
-    switch (family) {
-    case Family::F26:
-    case Family::F30:
-        return {true, 0};
-    case Family::F27:
-        return {true, 0x3000};
-    case Family::None:
-    case Family::F1:
-    case Family::F2:
-    case Family::F3:
-    case Family::F5:
-    case Family::F6:
-    case Family::F7:
-    case Family::F8:
-    case Family::F9:
-    case Family::F11:
-    case Family::F12:
-    case Family::F13:
-    case Family::F14:
-    case Family::F15:
-    case Family::F16:
-    case Family::F17:
-    case Family::F18:
-    case Family::F19:
-    case Family::F20:
-    case Family::F21:
-    case Family::F22:
-    case Family::F23:
-    case Family::F24:
-        return {false, 0};
+    for (const FactoryCalibration &row : FactoryCalibrations) {
+        if (row.family == family)
+            return row;
     }
-    return {false, 0};
+    return {family, false, 0};
 }
 
 // The program word of the 12-bit parts is 12 bits wide; every other part's 14.
