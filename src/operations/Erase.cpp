@@ -130,6 +130,8 @@ std::optional<Calibration> readCalibration(Core &core)
     for (unsigned b = 0; b <= last / 128u; ++b) {
         op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
         ReadBlock(core);
+        if (!completed(core))
+            return std::nullopt;
     }
     const std::uint16_t word = blockWord(core, last % 128u);
     toConfigurationWord(core);
