@@ -36,7 +36,7 @@ SimChip::SimChip(const ChipInfo &info, ChipOptions options)
     if (m_options.factoryCalibration) {
         if (m_info.calibrationAddress != 0)
             m_program[m_info.calibrationAddress]
-                = calibrationWord(m_info.group, m_options.calibration);
+                = m_options.calibration.value_or(calibrationWord(m_info.group, 0x80)) & blankWord();
         // The 12F629/675 carry factory band-gap bits in bits 13:12 of the
         // configuration word.
         if (m_info.group == ChipGroup::Flash12F6xx)

@@ -35,7 +35,8 @@ struct ChipOptions
     // The factory's calibration word (and the 12F629/675 band-gap bits) are
     // present on a fresh chip; without, the chip is blank everywhere.
     bool factoryCalibration = true;
-    std::uint8_t calibration = 0x80;
+    // The calibration word itself; empty: the group's RETLW (MOVLW) 0x80.
+    std::optional<std::uint16_t> calibration;
     std::uint8_t bandGap = 0x2; // configuration bits 13:12 of a fresh 12F629/675
     // What the programmer reads from a chip that does not drive its data line.
     std::uint16_t floatingLevel = 0x0000;

@@ -60,6 +60,7 @@ std::string simUsage()
            "                   [--chip NAME|none] [--load FILE] [--save FILE]\n"
            "                   [--stuck-word ADDR] [--slow-word ADDR:PULSES] [--fail-at-3v]\n"
            "                   [--protected-read zeros|xor] [--no-calibration] [--floating WORD]\n"
+           "                   [--calibration WORD] [--band-gap 0..3]\n"
            "  NAME is a device caption (16F84/A, 16F877A, 12C508/A, 16C54, ...); default 16F84/A.\n"
            "  ADDR and WORD are hex; addresses as in the chip's hex image (config word 2007,\n"
            "  12-bit parts FFF).\n";
@@ -139,6 +140,18 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
             line.chip.failAt3Volts = true;
         } else if (option == "--no-calibration") {
             line.chip.factoryCalibration = false;
+        } else if (option == "--calibration") {
+            const std::string *value = needValue();
+            std::uint16_t word = 0;
+            if (!value || !parseHexWord(*value, word))
+                return fail("--calibration needs a hex word");
+            line.chip.calibration = word;
+        } else if (option == "--band-gap") {
+            const std::string *value = needValue();
+            unsigned bits = 0;
+            if (!value || !parseNumber(*value, bits) || bits > 3)
+                return fail("--band-gap needs 0, 1, 2 or 3");
+            line.chip.bandGap = static_cast<std::uint8_t>(bits);
         } else if (option == "--protected-read") {
             const std::string *value = needValue();
             if (value && *value == "zeros")

@@ -305,6 +305,31 @@ constexpr Method methodOf(Family family)
     return Method::None;
 }
 
+// What the factory measured for one chip and left in it: a calibration word at
+// the last program address (12C5xx, 12C67x, 12F629/675) and, on the 12F629/675,
+// the band-gap bits 13:12 of the configuration word.
+struct FactoryCalibration
+{
+    Family family;
+    bool lastWord;
+    std::uint16_t configBits;
+};
+
+inline constexpr std::array<FactoryCalibration, 3> FactoryCalibrations {{
+    {Family::F26, true, 0},
+    {Family::F27, true, 0x3000},
+    {Family::F30, true, 0},
+}};
+
+constexpr FactoryCalibration factoryCalibrationOf(Family family)
+{
+    for (const FactoryCalibration &row : FactoryCalibrations) {
+        if (row.family == family)
+            return row;
+    }
+    return {family, false, 0};
+}
+
 // The program word of the 12-bit parts is 12 bits wide; every other part's 14.
 constexpr std::uint16_t wordMaskOf(Family family)
 {

@@ -1,8 +1,13 @@
 #include "operations/Erase.h"
 
+#include "app/Format.h"
 #include "app/Steps.h"
+#include "link/PacketExchange.h"
 #include "operations/Outcome.h"
 #include "operations/Primitives.h"
+#include "operations/Program.h"
+
+#include <optional>
 
 namespace ravelin {
 namespace {
@@ -100,6 +105,90 @@ void eraseC(Core &core)
     core.host.sleepMs(20);
 }
 
+// What a 12F629/675 came with from the factory, read before its erase.
+struct Calibration
+{
+    std::uint16_t word;
+    std::uint16_t config;
+};
+
+enum class Kept : std::uint8_t { NotErased, Erased, NotRestored };
+
+bool completed(const Core &core)
+{
+    return endingOf(core) == Ending::Completed;
+}
+
+// After the entry the target stands at word 0: block reads up to the last
+// program word, then the configuration word. Empty when either could not be
+// read (a stop or a lost link): the values are then unknown.
+std::optional<Calibration> readCalibration(Core &core)
+{
+    OperationState &op = core.st.op;
+    const unsigned last = lastProgramWord(core);
+    op.ReadCommand = target::ReadProgram;
+    for (unsigned b = 0; b <= last / 128u; ++b) {
+        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
+        ReadBlock(core);
+        if (!completed(core))
+            return std::nullopt;
+    }
+    const std::uint16_t word = blockWord(core, last % 128u);
+    toConfigurationWord(core);
+    ReadWord(core);
+    if (!completed(core))
+        return std::nullopt;
+    return Calibration {word, op.DataWord};
+}
+
+// Programs the calibration word and, into an erased configuration word, the
+// band-gap bits; both are read back after their cycle. True when both hold.
+bool restoreCalibration(Core &core, const Calibration &saved)
+{
+    OperationState &op = core.st.op;
+    const unsigned last = lastProgramWord(core);
+    const std::uint16_t bandGap = factoryConfigBits(core);
+    ResetProgrammer(core);
+    EnterProgrammingMode(core);
+    op.LoadCommand = target::LoadProgram;
+    op.ReadCommand = target::ReadProgram;
+    op.failureFlag = 0;
+    for (unsigned a = 0; a < last; ++a)
+        sendCommand(core, target::Increment);
+    op.CurrentAddress = static_cast<std::uint16_t>(last);
+    FlashProgramWord(core, saved.word, true);
+    toConfigurationWord(core);
+    op.CurrentAddress = static_cast<std::uint16_t>(last + 1);
+    FlashProgramWord(core,
+        static_cast<std::uint16_t>((core.st.device.WordMask & ~bandGap) | (saved.config & bandGap)),
+        true);
+    return op.failureFlag == 0 && completed(core);
+}
+
+// The erase clears the calibration word and band-gap bits with the rest of
+// the chip: they are read first and put back after. When that fails the user
+// gets the values, to restore them by hand.
+Kept eraseKeepingCalibration(Core &core)
+{
+    core.ui.clearLines(ControlId::Memo1);
+    const std::optional<Calibration> saved = readCalibration(core);
+    if (!saved)
+        return Kept::NotErased;
+    ResetProgrammer(core);
+    EnterProgrammingMode(core);
+    eraseA(core);
+    // A chip that had lost its calibration already has nothing to put back.
+    if (matches(core, saved->word, core.st.device.WordMask))
+        return Kept::Erased;
+    if (completed(core) && restoreCalibration(core, *saved))
+        return Kept::Erased;
+    const std::uint16_t bandGap = factoryConfigBits(core);
+    core.ui.appendLine(ControlId::Memo1, "Calibration Word = " + hex4(saved->word));
+    core.ui.appendLine(
+        ControlId::Memo1, "Band Gap Bits = " + hex4((saved->config & bandGap) >> 12).substr(3));
+    return Kept::NotRestored;
+}
+
 void showPriorityError(Core &core)
 {
     core.host.messageBox(
@@ -123,11 +212,15 @@ void Erase_ButClick(Core &core)
         core.ui.setCaption(ControlId::StaticText2, "Programming Device from Buffer...");
         core.host.pumpMessages();
     }
+    Kept kept = Kept::Erased;
     switch (sequence) {
     case Sequence::None:
         break;
     case Sequence::A:
-        eraseA(core);
+        if (factoryConfigBits(core) != 0)
+            kept = eraseKeepingCalibration(core);
+        else
+            eraseA(core);
         break;
     case Sequence::B:
         eraseB(core);
@@ -139,9 +232,14 @@ void Erase_ButClick(Core &core)
     core.host.restoreProcessPriority();
     // The erase has no result of its own (a blank check shows it), but a lost
     // programmer or a missing device is said.
-    if (linkLost(core)) {
+    if (kept == Kept::NotRestored) {
+        core.ui.setCaption(ControlId::StaticText3, "Calibration NOT Restored....");
+        core.ui.show(ControlId::Memo1);
+    } else if (linkLost(core)) {
         core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
         core.ui.show(ControlId::Memo1);
+    } else if (kept == Kept::NotErased) {
+        core.ui.setCaption(ControlId::StaticText3, "Operation Stopped...");
     } else if (core.st.device.FamilyCode == Family::None) {
         core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
     }

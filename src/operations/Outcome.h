@@ -46,6 +46,21 @@ inline unsigned lastProgramWord(const Core &core)
     return std::min<unsigned>(core.st.device.LastProgramAddress, 0x1FFF);
 }
 
+// Whether a command leaves this address alone: the factory calibration word,
+// unless Cal_Byte asks for it.
+inline bool skipsCalibrationWord(const Core &core, unsigned address)
+{
+    return address == lastProgramWord(core)
+        && factoryCalibrationOf(core.st.device.FamilyCode).lastWord
+        && !core.ui[ControlId::Cal_Byte].checked;
+}
+
+// The configuration bits that stay the chip's own (the 12F629/675 band-gap bits).
+inline std::uint16_t factoryConfigBits(const Core &core)
+{
+    return factoryCalibrationOf(core.st.device.FamilyCode).configBits;
+}
+
 // A mismatch line: the buffer address, the word expected and the word read.
 std::string mismatchLine(std::uint16_t address, std::uint16_t expected, std::uint16_t found);
 

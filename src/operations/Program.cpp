@@ -196,6 +196,11 @@ void singleWordProgram(Run &run)
     op.failureFlag = 0;
     for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
+        if (skipsCalibrationWord(core, a)) {
+            // The factory calibration value stays as the chip came.
+            sendCommand(core, target::Increment);
+            continue;
+        }
         FlashProgramWord(core, bufferWord(core, a), true);
         if (run.mustEnd())
             return;
@@ -214,9 +219,19 @@ void singleWordProgram(Run &run)
         return;
     run.toConfigurationSpace();
     run.increments(7);
+    std::uint16_t config = core.st.device.ConfigWord;
+    if (const std::uint16_t chipBits = factoryConfigBits(core); chipBits != 0) {
+        // The band-gap bits go back as the chip has them, not as the buffer's
+        // word says: read them first (a stale read must not be written).
+        op.ReadCommand = target::ReadProgram;
+        ReadWord(core);
+        if (run.mustEnd())
+            return;
+        config = static_cast<std::uint16_t>((config & ~chipBits) | (op.DataWord & chipBits));
+    }
     op.CurrentAddress = static_cast<std::uint16_t>(lastProgramWord(core) + 1);
     op.LoadCommand = target::LoadProgram;
-    FlashProgramWord(core, core.st.device.ConfigWord, false);
+    FlashProgramWord(core, config, false);
 }
 
 // ---- 16F87xA, eight words a row ----

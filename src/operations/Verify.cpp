@@ -28,7 +28,10 @@ void serial14Verify(Core &core)
     for (int i = 0; i < 3; ++i)
         sendCommand(core, target::Increment);
     ReadWord(core);
-    if (!linkLost(core) && !matches(core, op.DataWord, core.st.device.ConfigWord)) {
+    // The band-gap bits are the chip's, whatever the buffer's word holds.
+    const auto chipBits = static_cast<std::uint16_t>(~factoryConfigBits(core));
+    if (!linkLost(core)
+        && !matches(core, op.DataWord & chipBits, core.st.device.ConfigWord & chipBits)) {
         core.ui.appendLine(ControlId::Memo1, "Fuse Mis-Match");
         op.failureFlag = 1;
     }

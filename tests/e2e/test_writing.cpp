@@ -68,6 +68,15 @@ void fillBuffer(ChipRig &rig)
         rig.buffer(a) = std::uint16_t((a * 3) & 0xFF);
 }
 
+// A 12C67x or 12F629/675 with its own calibration word and band-gap bits.
+sim::ChipOptions calibrated()
+{
+    sim::ChipOptions options;
+    options.calibration = 0x3490;
+    options.bandGap = 1;
+    return options;
+}
+
 } // namespace
 
 class WritingTest : public QObject
@@ -391,6 +400,14 @@ private slots:
                                     << QStringList {"FF", "00", "D 3FFF", "06", "D 3FFF", "06",
                                            "D 3FFF", "06", "D 3FFF", "06", "08"};
         QTest::newRow("none: 16C74A/B") << "16C74A/B" << QStringList {};
+        // The 12F675 reads its calibration word (block reads, no serial
+        // command) and configuration word, erases, and programs both back.
+        const QStringList toConfig = QStringList {"00", "D 3FFF"} + QStringList(7, "06");
+        const QStringList keeping = toConfig + QStringList {"04"} + toConfig
+            + QStringList {"01", "07", "08", "01", "07"} + QStringList(0x3FF, "06")
+            + QStringList {"02", "D 3480", "08", "04", "06"} + toConfig
+            + QStringList {"02", "D 2FFF", "08", "04", "06"};
+        QTest::newRow("A keeping the calibration: 12F675") << "12F675" << keeping;
     }
     void eraseSequences()
     {
@@ -425,6 +442,99 @@ private slots:
             rig.form.click(ControlId::Blank_Chk);
             QCOMPARE(rig.status(), std::string("Device is Erased..."));
         }
+    }
+
+    // A compiler's file never holds the calibration word: a fresh 12C671 or
+    // 12F675 programmed from one keeps its factory calibration word and
+    // band-gap bits, and every check passes. With Cal_Byte the buffer's word
+    // is programmed and compared.
+    void factoryCalibrationSurvives_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<bool>("calByte");
+        for (const char *chip : {"12C671", "12F675"}) {
+            QTest::newRow(chip) << chip << false;
+            QTest::newRow((std::string(chip) + ", Cal_Byte").c_str()) << chip << true;
+        }
+    }
+    void factoryCalibrationSurvives()
+    {
+        QFETCH(QString, chip);
+        QFETCH(bool, calByte);
+        ChipRig rig(chip.toStdString(), calibrated());
+        sim::ChipOptions blank;
+        blank.factoryCalibration = false;
+        const auto file = sim::makeChip(chip.toStdString(), blank); // the gpasm file as read
+        QVERIFY(sim::loadHexFile(*file, testFile("hex/valid/f675_osccal.inhx8m.hex")).ok);
+        const unsigned last = rig.st.device.LastProgramAddress;
+        for (unsigned a = 0; a < last; ++a)
+            rig.buffer(a) = file->word(std::uint16_t(a));
+        for (int i = 0; i < 4; ++i)
+            rig.buffer(0x2100 + unsigned(i)) = file->id(i);
+        rig.st.device.ConfigWord = file->config();
+        // Start-up's 0000, or with Cal_Byte a word the cell can still take.
+        const std::uint16_t calibration = calByte ? 0x3480 : 0x3490;
+        rig.buffer(last) = calByte ? calibration : 0x0000;
+        rig.ui.setChecked(ControlId::Cal_Byte, calByte);
+        const bool erasable = rig.st.device.eraseFlag > 0;
+        const auto run = [&](ControlId command, const char *status) {
+            rig.form.click(command);
+            QCOMPARE(rig.status(), std::string(status));
+        };
+        if (!calByte)
+            run(ControlId::Blank_Chk, "Device is Erased...");
+        if (erasable)
+            rig.form.click(ControlId::Erase_But);
+        run(ControlId::Program_Eprom, "Device is Programmed...");
+        run(ControlId::Verify_Eprom, "Device Verified to Buffer...");
+        rig.buffer(last) = 0x3490;
+        run(ControlId::Verify_Eprom,
+            calByte ? "Device Did NOT Verify to Buffer..." : "Device Verified to Buffer...");
+        rig.form.click(ControlId::Move_Eprom); // the file's configuration has bits 13:12 = 11
+        QCOMPARE(hex4(rig.buffer(last)), hex4(calibration));
+        QCOMPARE(hex4(rig.st.device.ConfigWord), hex4(erasable ? 0x1FE4 : 0x3FE4));
+        if (erasable && !calByte) {
+            rig.form.click(ControlId::Erase_But);
+            run(ControlId::Blank_Chk, "Device is Erased...");
+            QCOMPARE(hex4(rig.chip->word(std::uint16_t(last))), hex4(calibration));
+            QCOMPARE(hex4(rig.chip->config()), hex4(0x1FFF));
+        }
+    }
+
+    // An erase of a 12F675 that could not put the calibration back tells the
+    // values read before it; a chip without one gets nothing back.
+    void eraseOfACalibratedChip_data()
+    {
+        QTest::addColumn<int>("interruption"); // 0 none, 1 stop, 2 unplugged
+        QTest::addColumn<bool>("factory");
+        QTest::newRow("stopped after the sequence") << 1 << true;
+        QTest::newRow("unplugged after the sequence") << 2 << true;
+        QTest::newRow("no calibration to keep") << 0 << false;
+    }
+    void eraseOfACalibratedChip()
+    {
+        QFETCH(int, interruption);
+        QFETCH(bool, factory);
+        sim::ChipOptions options = calibrated();
+        options.factoryCalibration = factory;
+        ChipRig rig("12F675", options);
+        int sevens = 0;
+        rig.programmer.setTraceSink([&](std::string_view line) {
+            // The sequence ends with its second command 7.
+            if (!line.starts_with("TX D1 07") || ++sevens != 2)
+                return;
+            if (interruption == 1)
+                rig.form.click(ControlId::Quit_Add);
+            else if (interruption == 2)
+                rig.link.faults().unplugAfterPacket = rig.link.packetsWritten();
+        });
+        rig.form.click(ControlId::Erase_But);
+        QCOMPARE(hex4(rig.chip->word(0x3FF)) + hex4(rig.chip->config()), std::string("3FFF3FFF"));
+        const auto memo = rig.memo();
+        QCOMPARE(memo.size() >= 2 && memo[memo.size() - 2] == "Calibration Word = 3490"
+                && memo.back() == "Band Gap Bits = 1",
+            factory);
+        QCOMPARE(rig.status() == "Calibration NOT Restored....", factory);
     }
 
     void dataEeprom_data()

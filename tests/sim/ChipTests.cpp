@@ -460,7 +460,7 @@ private slots:
         QCOMPARE(int(f629->config()), 0x3FFF);
         QCOMPARE(int(f629->word(0x2006)), 0x0F80);
         ChipOptions calibrated;
-        calibrated.calibration = 0x70;
+        calibrated.calibration = 0x0C70;
         QCOMPARE(int(chipNamed("12C508/A", calibrated)->word(0x1FF)), 0x0C70);
         QCOMPARE(int(chipNamed("12C519")->word(0x3FF)), 0x0C80);
         QCOMPARE(int(chipNamed("12CE674")->word(0x7FF)), 0x3480);

@@ -103,6 +103,7 @@ private slots:
         row("protected read, other", {"--protected-read", "ones"}, "",
             "--protected-read needs zeros or xor");
         row("floating", {"--floating", "3FFF"}, "16F84/A");
+        row("band gap, too large", {"--band-gap", "4"}, "", "--band-gap needs 0, 1, 2 or 3");
     }
     void options()
     {
@@ -121,10 +122,10 @@ private slots:
 
     void optionValues()
     {
-        const auto result
-            = parseSimCommandLine({"--chip", "16F628A", "--load", "in.hex", "--save", "out.hex",
-                "--stuck-word", "0x123", "--slow-word", "1FF:7", "--fail-at-3v", "--no-calibration",
-                "--protected-read", "zeros", "--floating", "3FFF", "--devices", "2"});
+        const auto result = parseSimCommandLine({"--chip", "16F628A", "--load", "in.hex", "--save",
+            "out.hex", "--stuck-word", "0x123", "--slow-word", "1FF:7", "--fail-at-3v",
+            "--no-calibration", "--protected-read", "zeros", "--floating", "3FFF", "--devices", "2",
+            "--calibration", "3490", "--band-gap", "1"});
         QVERIFY2(result.options, result.error.c_str());
         const SimCommandLine &line = *result.options;
         QCOMPARE(*line.loadFile, std::string("in.hex"));
@@ -137,9 +138,11 @@ private slots:
         QCOMPARE(int(*line.chip.protectedRead), int(ProtectedRead::Zeros));
         QCOMPARE(int(line.chip.floatingLevel), 0x3FFF);
         QCOMPARE(line.programmer.devices.size(), std::size_t {2});
+        QCOMPARE(int(*line.chip.calibration), 0x3490);
+        QCOMPARE(int(line.chip.bandGap), 1);
         const std::string usage = simUsage();
         for (const char *option : {"--chip", "--load", "--save", "--stuck-word", "--slow-word",
-                 "--fail-at-3v", "--protected-read", "--floating"})
+                 "--fail-at-3v", "--protected-read", "--floating", "--calibration", "--band-gap"})
             QVERIFY2(usage.find(option) != std::string::npos, option);
     }
 
