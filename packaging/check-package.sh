@@ -10,7 +10,7 @@ version=$2
 shift 2
 programs=("$@")
 
-package=$(find "$package_dir" -maxdepth 1 -name "ravelin_${version}_*.deb" | head -n 1)
+package=$(find "$package_dir" -maxdepth 1 -name "ravelin_${version}_*.deb" 2>/dev/null | head -n 1 || true)
 if [ -z "$package" ]; then
     echo "no ravelin_${version}_*.deb in $package_dir: make it with" \
          "cmake --workflow --preset package (./test.sh does)"
