@@ -116,9 +116,10 @@ void Erase_ButClick(Core &core)
     core.ui.show(ControlId::StaticText2);
     if (!core.host.raiseProcessPriority())
         showPriorityError(core);
-    EnterProgrammingMode(core);
+    const bool entered = enterTarget(core);
 
-    const Sequence sequence = sequenceFor(core.st.device.FamilyCode);
+    // Over in about 100 ms, the erase does not test for a stop.
+    const Sequence sequence = entered ? sequenceFor(core.st.device.FamilyCode) : Sequence::None;
     if (sequence != Sequence::None) {
         core.ui.setCaption(ControlId::StaticText2, "Programming Device from Buffer...");
         core.host.pumpMessages();
@@ -139,13 +140,9 @@ void Erase_ButClick(Core &core)
     core.host.restoreProcessPriority();
     // The erase has no result of its own (a blank check shows it), but a lost
     // programmer or a missing device is said.
-    if (linkLost(core)) {
-        core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
-        core.ui.show(ControlId::Memo1);
-    } else if (core.st.device.FamilyCode == Family::None) {
+    if (!showLinkLost(core) && core.st.device.FamilyCode == Family::None)
         core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
-    }
-    IdleStep(core);
+    closeWritingCommand(core);
 }
 
 } // namespace ravelin
