@@ -62,6 +62,7 @@ LineEvent ProgrammingLines::set(std::uint8_t group, std::uint8_t value)
         const std::uint8_t off = level.code | 0x01;
         if (recentAre({{{Supplies, off}, {Control, 0xF1}, {Data, 0x00}, {Supplies, level.code}}})) {
             m_voltage = level.voltage;
+            m_entrySupplies = level.code;
             return LineEvent::SerialEntry;
         }
     }
@@ -70,6 +71,7 @@ LineEvent ProgrammingLines::set(std::uint8_t group, std::uint8_t value)
         if (recentAre(
                 {{{Supplies, level.code}, {Control, 0xE1}, {Control, 0xE9}, {Supplies, on}}})) {
             m_voltage = level.voltage;
+            m_entrySupplies = on;
             return LineEvent::ParallelEntry;
         }
     }

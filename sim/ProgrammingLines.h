@@ -36,8 +36,10 @@ public:
     LineEvent set(std::uint8_t group, std::uint8_t value);
     // 0x24: every line back to rest; no pattern is under way.
     void reset();
-    // The supply level of the last completed entry.
+    // The supply level of the last completed entry, and the supplies' pattern
+    // it ended with.
     std::optional<SupplyVoltage> entryVoltage() const { return m_voltage; }
+    std::optional<std::uint8_t> entrySupplies() const { return m_entrySupplies; }
 
 private:
     struct Setting
@@ -51,6 +53,7 @@ private:
     std::size_t m_count = 0;
     std::uint8_t m_control = 0;
     std::optional<SupplyVoltage> m_voltage;
+    std::optional<std::uint8_t> m_entrySupplies;
 };
 
 } // namespace ravelin::sim

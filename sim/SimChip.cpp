@@ -189,6 +189,16 @@ void SimChip::setLines(std::uint8_t group, std::uint8_t value)
     }
 }
 
+void SimChip::serialSupplies(std::uint8_t pattern)
+{
+    // A serial packet that drives the supplies other than the entry left them
+    // changes the chip's supplies in mid-mode; it is then no longer in
+    // programming mode (choice: the documents say nothing of a supply change
+    // there, and a strict chip shows a wrong pattern at once).
+    if (m_mode == Mode::Serial && m_lines.entrySupplies() != pattern)
+        leave();
+}
+
 void SimChip::increment()
 {
     if (twelveBit()) {
@@ -298,9 +308,12 @@ void SimChip::blockRead(std::uint8_t command, std::array<std::uint16_t, 128> &wo
     }
 }
 
-std::uint16_t SimChip::parallelRead(std::uint8_t, bool advance)
+std::uint16_t SimChip::parallelRead(std::uint8_t control, bool advance)
 {
-    if (m_mode != Mode::Parallel)
+    // The firmware reads the chip with its control lines set for reading
+    // (0x6D) or for programming (0x68); with any other pattern the chip is not
+    // clocked and drives nothing (inference).
+    if (m_mode != Mode::Parallel || (control != 0x6D && control != 0x68))
         return m_options.floatingLevel;
     const std::uint16_t value = readsWork() ? readProgram() : m_options.floatingLevel;
     if (advance)

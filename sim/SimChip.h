@@ -63,6 +63,7 @@ public:
     // TargetSocket
     void reset() override;
     void setLines(std::uint8_t group, std::uint8_t value) override;
+    void serialSupplies(std::uint8_t pattern) override;
     void serialCommand(std::uint8_t command) override;
     void serialData(std::uint16_t word) override;
     std::uint16_t serialRead(std::uint8_t command) override;

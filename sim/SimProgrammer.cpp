@@ -237,18 +237,25 @@ void SimProgrammer::handlePacket(const std::uint8_t *packet)
         m_socket->setLines(packet[1], packet[2]);
         return;
     case 0xD1:
+        m_socket->serialSupplies(packet[3]);
         m_socket->serialCommand(packet[1] & 0x3F);
         return;
     case 0xD2:
+        m_socket->serialSupplies(packet[3]);
         m_socket->serialData(static_cast<std::uint16_t>((packet[1] << 8 | packet[2]) & 0x3FFF));
         return;
     case 0x92: {
-        const bool release = packet[4] == 0xE8;
+        // The word reaches the data lines only with the set-up bytes 62 F9 32
+        // 30; 62 E8 7A 30 releases them, and any other set-up leaves no valid
+        // word there either.
+        const bool present
+            = packet[3] == 0x62 && packet[4] == 0xF9 && packet[5] == 0x32 && packet[6] == 0x30;
         m_socket->parallelPresent(
-            static_cast<std::uint16_t>((packet[2] << 4) | (packet[1] & 0x0F)), release);
+            static_cast<std::uint16_t>((packet[2] << 4) | (packet[1] & 0x0F)), !present);
         return;
     }
     case 0x53: {
+        m_socket->serialSupplies(packet[3]);
         const std::uint16_t word = m_socket->serialRead(packet[1] & 0x3F);
         answer[4] = static_cast<std::uint8_t>(word >> 8);
         answer[5] = static_cast<std::uint8_t>(word);
@@ -263,6 +270,7 @@ void SimProgrammer::handlePacket(const std::uint8_t *packet)
     }
     case 0x54: {
         std::array<std::uint16_t, 128> words {};
+        m_socket->serialSupplies(packet[3]);
         m_socket->blockRead(packet[1] & 0x3F, words);
         std::array<std::uint8_t, 256> block {};
         for (std::size_t k = 0; k < words.size(); ++k) {

@@ -17,6 +17,9 @@ public:
     virtual void reset() = 0;
     // 0x94: line group 0x5F (supplies), 0x3F (control) or 0x4F (data) takes a value.
     virtual void setLines(std::uint8_t group, std::uint8_t value) = 0;
+    // Byte 3 of a serial packet (0xD1, 0xD2, 0x53, 0x54): the supply pattern the
+    // programmer drives while it clocks the packet, before relaying it.
+    virtual void serialSupplies(std::uint8_t /*pattern*/) { }
     // 0xD1: one 6-bit serial command.
     virtual void serialCommand(std::uint8_t command) = 0;
     // 0xD2: the 14-bit data word that follows a load command.

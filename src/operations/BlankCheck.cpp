@@ -60,15 +60,14 @@ void serial12BlankCheck(Core &core)
 void Blank_ChkClick(Core &core)
 {
     const LinkBusyScope busy(core);
+    clearMessages(core);
     BusyStep(core);
     core.ui.setCaption(ControlId::StaticText2, "Checking to see if Device is erased...");
     core.ui.show(ControlId::StaticText2);
-    core.ui.clearLines(ControlId::Memo1);
     core.ui.show(ControlId::Memo1);
     core.st.op.failureFlag = 0;
-    EnterProgrammingMode(core);
-
-    const bool ran = runRoutine(core, {parallelBlankCheck, serial14BlankCheck, serial12BlankCheck});
+    const bool ran = enterTarget(core)
+        && runRoutine(core, {parallelBlankCheck, serial14BlankCheck, serial12BlankCheck});
     finishCheck(core, ran, "Device is NOT Erased...", "Device is Erased...");
     IdleStep(core);
 }

@@ -16,12 +16,9 @@ bool sameByte(std::uint16_t a, std::uint16_t b)
     return (a & 0x00FF) == (b & 0x00FF);
 }
 
-bool noDevice(Core &core)
+bool deviceSelected(const Core &core)
 {
-    if (core.st.device.FamilyCode != Family::None)
-        return false;
-    core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
-    return true;
+    return core.st.device.FamilyCode != Family::None;
 }
 
 } // namespace
@@ -35,24 +32,26 @@ void Prg_EEClick(Core &core)
     core.ui.show(ControlId::StaticText2);
     op.failureFlag = 0;
     core.ui.setCaption(ControlId::StaticText3, "EEprom Programmed....");
-    EnterProgrammingMode(core);
-    if (!noDevice(core)) {
+    bool wrong = false;
+    if (enterTarget(core) && deviceSelected(core)) {
         op.LoadCommand = target::LoadData;
         op.ReadCommand = target::ReadData;
-        bool wrong = false;
         for (unsigned a = EepromStart; a <= core.st.device.LastEEAddress; ++a) {
+            // A stop counts from the command's first pump on, though the
+            // opening reset has cleared StopRequest by now.
+            if (endingOf(core) != Ending::Completed)
+                break;
             op.CurrentAddress = static_cast<std::uint16_t>(a);
             const std::uint16_t word = core.st.buffer.DeviceBuffer[a];
             FlashProgramWord(core, word, false);
             if (!sameByte(op.DataWord, word))
                 wrong = true;
-            if (linkLost(core) || core.st.exchange.StopRequest > 0)
-                break;
         }
-        if (linkLost(core)) {
-            core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
-            core.ui.show(ControlId::Memo1);
-        } else if (wrong || core.st.exchange.StopRequest > 0) {
+    }
+    if (!showLinkLost(core)) {
+        if (!deviceSelected(core)) {
+            core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
+        } else if (wrong || endingOf(core) == Ending::Stopped) {
             op.failureFlag = 1;
             core.ui.setCaption(ControlId::StaticText3, "EEprom Did NOT Program....");
         }
@@ -63,20 +62,20 @@ void Prg_EEClick(Core &core)
 void Verify_EEClick(Core &core)
 {
     const LinkBusyScope busy(core);
+    clearMessages(core);
     BusyStep(core);
     OperationState &op = core.st.op;
     core.ui.setCaption(ControlId::StaticText2, "Verifying Device to Buffer....");
     core.ui.show(ControlId::StaticText2);
     op.failureFlag = 0;
     core.ui.show(ControlId::Memo1);
-    core.ui.clearLines(ControlId::Memo1);
-    EnterProgrammingMode(core);
-    if (!noDevice(core)) {
+    if (enterTarget(core) && deviceSelected(core)) {
         op.ReadCommand = target::ReadData;
         for (unsigned a = EepromStart; a <= core.st.device.LastEEAddress; ++a) {
             op.CurrentAddress = static_cast<std::uint16_t>(a);
             ReadWordAndIncrement(core);
-            if (linkLost(core))
+            // A read made at a stop or over a lost link returns a stale reply.
+            if (endingOf(core) != Ending::Completed)
                 break;
             const std::uint16_t found = op.DataWord & 0x00FF;
             const std::uint16_t expected = core.st.buffer.DeviceBuffer[a] & 0x00FF;
@@ -84,12 +83,9 @@ void Verify_EEClick(Core &core)
             if (!sameByte(found, expected))
                 reportMismatch(core, static_cast<std::uint16_t>(a), expected, found);
         }
-        const bool failed = op.failureFlag == 1;
-        if (endingOf(core) == Ending::Completed && !failed)
-            core.ui.hide(ControlId::Memo1);
-        showOutcome(
-            core, failed ? "EEprom Did NOT Verify to Buffer...." : "EEprom Verified to Buffer....");
     }
+    finishCheck(core, deviceSelected(core), "EEprom Did NOT Verify to Buffer....",
+        "EEprom Verified to Buffer....");
     IdleStep(core);
 }
 

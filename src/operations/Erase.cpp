@@ -205,9 +205,10 @@ void Erase_ButClick(Core &core)
     core.ui.show(ControlId::StaticText2);
     if (!core.host.raiseProcessPriority())
         showPriorityError(core);
-    EnterProgrammingMode(core);
+    const bool entered = enterTarget(core);
 
-    const Sequence sequence = sequenceFor(core.st.device.FamilyCode);
+    // Over in about 100 ms, the erase does not test for a stop.
+    const Sequence sequence = entered ? sequenceFor(core.st.device.FamilyCode) : Sequence::None;
     if (sequence != Sequence::None) {
         core.ui.setCaption(ControlId::StaticText2, "Programming Device from Buffer...");
         core.host.pumpMessages();
@@ -233,17 +234,20 @@ void Erase_ButClick(Core &core)
     // The erase has no result of its own (a blank check shows it), but a lost
     // programmer or a missing device is said.
     if (kept == Kept::NotRestored) {
+        // The values read before the erase exist nowhere else now: they stay in
+        // view whatever else went wrong, a lost programmer included.
         core.ui.setCaption(ControlId::StaticText3, "Calibration NOT Restored....");
         core.ui.show(ControlId::Memo1);
-    } else if (linkLost(core)) {
-        core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
-        core.ui.show(ControlId::Memo1);
-    } else if (kept == Kept::NotErased) {
-        core.ui.setCaption(ControlId::StaticText3, "Operation Stopped...");
-    } else if (core.st.device.FamilyCode == Family::None) {
-        core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
+        IdleStep(core);
+        return;
     }
-    IdleStep(core);
+    if (!showLinkLost(core)) {
+        if (kept == Kept::NotErased)
+            core.ui.setCaption(ControlId::StaticText3, "Operation Stopped...");
+        else if (core.st.device.FamilyCode == Family::None)
+            core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
+    }
+    closeWritingCommand(core);
 }
 
 } // namespace ravelin

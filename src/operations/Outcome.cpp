@@ -1,6 +1,8 @@
 #include "operations/Outcome.h"
 
 #include "app/Format.h"
+#include "app/Steps.h"
+#include "operations/Primitives.h"
 
 namespace ravelin {
 
@@ -48,18 +50,62 @@ Ending endingOf(const Core &core)
     return Ending::Completed;
 }
 
+bool enterTarget(Core &core)
+{
+    EnterProgrammingMode(core);
+    if (core.st.ConnectionState <= 0 && !linkLost(core)) {
+        core.ui.insertLine(ControlId::Memo1, "The Quillon Programmer Could Not Be Found....");
+        core.st.exchange.linkFailed = true;
+    }
+    return !linkLost(core);
+}
+
+namespace {
+
+// The message panel is shown only with something in it.
+void hideEmptyMemo(Core &core)
+{
+    if (core.ui[ControlId::Memo1].lines.empty())
+        core.ui.hide(ControlId::Memo1);
+}
+
+} // namespace
+
+void clearMessages(Core &core)
+{
+    core.ui.hide(ControlId::Memo1);
+    core.ui.clearLines(ControlId::Memo1);
+}
+
+bool showLinkLost(Core &core)
+{
+    if (!linkLost(core))
+        return false;
+    core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
+    core.ui.show(ControlId::Memo1);
+    hideEmptyMemo(core);
+    return true;
+}
+
+void closeWritingCommand(Core &core)
+{
+    IdleStep(core);
+    showLinkLost(core);
+}
+
 void showOutcome(Core &core, const std::string &result)
 {
     switch (endingOf(core)) {
     case Ending::LinkLost:
-        core.ui.setCaption(ControlId::StaticText3, "Programmer Not Responding...");
-        core.ui.show(ControlId::Memo1);
+        showLinkLost(core);
         return;
     case Ending::Stopped:
         core.ui.setCaption(ControlId::StaticText3, "Operation Stopped...");
+        hideEmptyMemo(core);
         return;
     case Ending::Completed:
         core.ui.setCaption(ControlId::StaticText3, result);
+        hideEmptyMemo(core);
         return;
     }
 }

@@ -33,6 +33,26 @@ bool runRoutine(Core &core, const Routines &routines);
 // a pass; a lost link or a stop overrides either.
 void finishCheck(Core &core, bool ran, const std::string &failed, const std::string &passed);
 
+// The set-up of a device command (EnterProgrammingMode); false when the command
+// cannot reach the target. With no programmer found by the last search nothing
+// is sent at all: the command then ends as after a lost link, with the reason
+// in Memo1, never with a result made of stale replies.
+bool enterTarget(Core &core);
+
+// A check lists only its own lines: the panel is emptied before the opening
+// reset, so that a failure of that reset stays listed.
+void clearMessages(Core &core);
+
+// After a lost link: "Programmer Not Responding..." with the failure lines;
+// false when the link held.
+bool showLinkLost(Core &core);
+
+// The idle step that ends a writing command. Its reset is the command's last
+// reply wait, and for an erase or the row routine's configuration cycle, whose
+// own packets await no reply, the first to tell that the programmer stopped
+// answering: a failure there is said too.
+void closeWritingCommand(Core &core);
+
 // Puts a result on the status line unless the command did not complete:
 // "Programmer Not Responding..." with the failure lines shown, or
 // "Operation Stopped...".

@@ -12,6 +12,7 @@ namespace {
 constexpr std::uint8_t BeginProgrammingOnly = 0x18;
 constexpr std::uint8_t EndProgrammingRow = 0x17;
 constexpr std::uint8_t EndProgramming = 0x0E;
+constexpr const char *NotProgrammed = "Device DID NOT Program...";
 
 // One programming run. A stop request is latched here: the routines reset the
 // programmer between passes, which clears the request, and a run that was asked
@@ -179,6 +180,8 @@ void parallelProgram(Run &run)
         return;
 
     run.newPass(70); // the target stands at its configuration word
+    if (run.mustEnd())
+        return;
     op.ParallelControl = 0x68;
     if (!ParallelProgramWord(run, core.st.device.ConfigWord & blank))
         op.failureFlag = 1;
@@ -215,8 +218,6 @@ void singleWordProgram(Run &run)
             return;
     }
     run.newPass();
-    if (run.mustEnd())
-        return;
     run.toConfigurationSpace();
     run.increments(7);
     std::uint16_t config = core.st.device.ConfigWord;
@@ -231,6 +232,8 @@ void singleWordProgram(Run &run)
     }
     op.CurrentAddress = static_cast<std::uint16_t>(lastProgramWord(core) + 1);
     op.LoadCommand = target::LoadProgram;
+    if (run.mustEnd())
+        return;
     FlashProgramWord(core, config, false);
 }
 
@@ -295,6 +298,8 @@ void rowProgram(Run &run)
     run.newPass(100);
     run.toConfigurationSpace();
     run.increments(7);
+    if (run.mustEnd())
+        return;
     sendCommand(core, target::LoadProgram);
     op.DataWord = core.st.device.ConfigWord;
     SendDataWord(core);
@@ -368,10 +373,10 @@ void epromProgram(Run &run)
             return;
     }
     run.newPass(); // the target stands at its configuration word again
-    if (run.mustEnd())
-        return;
     op.CurrentAddress = static_cast<std::uint16_t>(last + 1);
     op.LoadCommand = target::LoadProgram;
+    if (run.mustEnd())
+        return;
     EpromProgramWord(run, core.st.device.ConfigWord);
 }
 
@@ -435,11 +440,11 @@ void Program_EpromClick(Core &core)
     core.ui.setCaption(ControlId::StaticText2, "Programming Device from Buffer...");
     core.st.op.failureFlag = 0;
     core.ui.show(ControlId::StaticText2);
-    EnterProgrammingMode(core);
+    const bool entered = enterTarget(core);
 
     Run run(core);
     const Routine routine = routineFor(core.st.device.FamilyCode);
-    switch (routine) {
+    switch (entered ? routine : Routine::None) {
     case Routine::None:
         break;
     case Routine::Parallel:
@@ -456,19 +461,19 @@ void Program_EpromClick(Core &core)
         break;
     }
 
-    if (routine == Routine::None) {
-        core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
-    } else if (core.st.op.failureFlag == 1 || linkLost(core) || run.stopped()) {
-        if (linkLost(core))
-            core.ui.show(ControlId::Memo1);
-        core.ui.setCaption(ControlId::StaticText3, "Device DID NOT Program...");
-        core.host.messageBox(
-            {MessageKind::Information, "Device DID NOT Program...", MessageButtons::Ok, {}});
-    } else {
-        core.ui.setCaption(ControlId::StaticText3, "Device is Programmed...");
+    // A lost programmer takes precedence over every result; a stop is a failure.
+    const bool failed = core.st.op.failureFlag == 1 || linkLost(core) || run.stopped();
+    if (!showLinkLost(core)) {
+        if (routine == Routine::None)
+            core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
+        else
+            core.ui.setCaption(
+                ControlId::StaticText3, failed ? NotProgrammed : "Device is Programmed...");
     }
+    if (routine != Routine::None && failed)
+        core.host.messageBox({MessageKind::Information, NotProgrammed, MessageButtons::Ok, {}});
     core.host.restoreProcessPriority();
-    IdleStep(core);
+    closeWritingCommand(core);
 }
 
 } // namespace ravelin

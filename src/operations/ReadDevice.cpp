@@ -104,11 +104,11 @@ void Move_EpromClick(Core &core)
     BusyStep(core);
     core.ui.setCaption(ControlId::StaticText2, "Moving Device to Buffer...");
     core.ui.show(ControlId::StaticText2);
-    EnterProgrammingMode(core);
+    const bool entered = enterTarget(core);
 
     Scratch scratch {core.st.buffer.DeviceBuffer, core.st.device.ConfigWord};
     bool read = true;
-    switch (methodOf(core.st.device.FamilyCode)) {
+    switch (entered ? methodOf(core.st.device.FamilyCode) : Method::None) {
     case Method::None:
         read = false;
         break;

@@ -79,15 +79,14 @@ void serial12Verify(Core &core)
 void Verify_EpromClick(Core &core)
 {
     const LinkBusyScope busy(core);
+    clearMessages(core);
     BusyStep(core);
     core.ui.setCaption(ControlId::StaticText2, "Verifying Device to Buffer...");
     core.ui.show(ControlId::StaticText2);
     core.st.op.failureFlag = 0;
     core.ui.show(ControlId::Memo1);
-    core.ui.clearLines(ControlId::Memo1);
-    EnterProgrammingMode(core);
-
-    const bool ran = runRoutine(core, {parallelVerify, serial14Verify, serial12Verify});
+    const bool ran
+        = enterTarget(core) && runRoutine(core, {parallelVerify, serial14Verify, serial12Verify});
     finishCheck(core, ran, "Device Did NOT Verify to Buffer...", "Device Verified to Buffer...");
     IdleStep(core);
 }

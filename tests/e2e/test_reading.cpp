@@ -146,26 +146,41 @@ private slots:
         QVERIFY(memoMismatches(rig).empty());
     }
 
-    void blankCheckLines_data()
+    // Blank check and verify list every mismatch of the 14-bit parts, at most
+    // 127 of the others.
+    void mismatchLines_data()
     {
         QTest::addColumn<QString>("chip");
-        QTest::addColumn<int>("programmed"); // words from 0 written 0x0000
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("differing"); // words from 0 that differ
         QTest::addColumn<int>("lines");
-        QTest::newRow("16F84/A full: no limit") << "16F84/A" << 1024 << 1024;
-        QTest::newRow("16C54 200 words: 127") << "16C54" << 200 << 127;
-        QTest::newRow("12C509/A 200 words: 127") << "12C509/A" << 200 << 127;
+        const int blank = int(ControlId::Blank_Chk), verify = int(ControlId::Verify_Eprom);
+        QTest::newRow("16F84/A full: no limit") << "16F84/A" << blank << 1024 << 1024;
+        QTest::newRow("16C54 200 words: 127") << "16C54" << blank << 200 << 127;
+        QTest::newRow("12C509/A 200 words: 127") << "12C509/A" << blank << 200 << 127;
+        QTest::newRow("verify 16C54 200 words: 127") << "16C54" << verify << 200 << 127;
+        QTest::newRow("verify 12C509/A 200 words: 127") << "12C509/A" << verify << 200 << 127;
     }
-    void blankCheckLines()
+    void mismatchLines()
     {
         QFETCH(QString, chip);
-        QFETCH(int, programmed);
+        QFETCH(int, command);
+        QFETCH(int, differing);
         QFETCH(int, lines);
         ChipRig rig(chip.toStdString());
-        for (int a = 0; a < programmed; ++a)
-            rig.chip->setWord(std::uint16_t(a), 0x0000);
-        rig.form.click(ControlId::Blank_Chk);
-        QCOMPARE(rig.status(), std::string("Device is NOT Erased..."));
+        const std::uint16_t blank = rig.chip->blankWord();
+        if (command == int(ControlId::Blank_Chk)) {
+            for (int a = 0; a < differing; ++a)
+                rig.chip->setWord(std::uint16_t(a), 0x0000);
+        } else {
+            rig.st.buffer.DeviceBuffer.fill(blank);
+            for (int a = 0; a < differing; ++a)
+                rig.buffer(unsigned(a)) = 0x0000;
+            rig.st.device.ConfigWord = rig.chip->config();
+        }
+        rig.form.click(ControlId(command));
         QCOMPARE(int(memoMismatches(rig).size()), lines);
+        QVERIFY(rig.status().find(" NOT ") != std::string::npos);
     }
 
     void blankCheckWord5()
@@ -294,7 +309,7 @@ private slots:
         ChipRig rig("16F877A");
         rig.st.device.LastProgramAddress = 0xFFFF;
         for (ControlId command :
-             {ControlId::Move_Eprom, ControlId::Blank_Chk, ControlId::Verify_Eprom}) {
+            {ControlId::Move_Eprom, ControlId::Blank_Chk, ControlId::Verify_Eprom}) {
             rig.form.click(command);
             QVERIFY(rig.ui[ControlId::Move_Eprom].enabled);
         }

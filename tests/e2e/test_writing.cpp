@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 using namespace ravelin;
@@ -390,16 +391,20 @@ private slots:
     {
         QTest::addColumn<QString>("chip");
         QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<bool>("stopIgnored");
         QTest::newRow("A: 16F84/A") << "16F84/A"
                                     << QStringList {"00", "D 3FFF", "06", "06", "06", "06", "06",
-                                           "06", "06", "01", "07", "08", "01", "07"};
+                                           "06", "06", "01", "07", "08", "01", "07"}
+                                    << true;
         QTest::newRow("B: 16F628A")
             << "16F628A"
-            << QStringList {"00", "D 3FFF", "06", "06", "06", "06", "06", "06", "06", "09", "0B"};
+            << QStringList {"00", "D 3FFF", "06", "06", "06", "06", "06", "06", "06", "09", "0B"}
+            << true;
         QTest::newRow("C: 16F877A") << "16F877A"
                                     << QStringList {"FF", "00", "D 3FFF", "06", "D 3FFF", "06",
-                                           "D 3FFF", "06", "D 3FFF", "06", "08"};
-        QTest::newRow("none: 16C74A/B") << "16C74A/B" << QStringList {};
+                                           "D 3FFF", "06", "D 3FFF", "06", "08"}
+                                    << true;
+        QTest::newRow("none: 16C74A/B") << "16C74A/B" << QStringList {} << true;
         // The 12F675 reads its calibration word (block reads, no serial
         // command) and configuration word, erases, and programs both back.
         const QStringList toConfig = QStringList {"00", "D 3FFF"} + QStringList(7, "06");
@@ -407,12 +412,15 @@ private slots:
             + QStringList {"01", "07", "08", "01", "07"} + QStringList(0x3FF, "06")
             + QStringList {"02", "D 3480", "08", "04", "06"} + toConfig
             + QStringList {"02", "D 2FFF", "08", "04", "06"};
-        QTest::newRow("A keeping the calibration: 12F675") << "12F675" << keeping;
+        // Its reads end at a stop, which would leave nothing to put back: a
+        // stop during them ends the erase before anything is erased.
+        QTest::newRow("A keeping the calibration: 12F675") << "12F675" << keeping << false;
     }
     void eraseSequences()
     {
         QFETCH(QString, chip);
         QFETCH(QStringList, commands);
+        QFETCH(bool, stopIgnored);
         ChipRig rig(chip.toStdString());
         fillBuffer(rig);
         if (rig.st.device.eraseFlag > 0) {
@@ -426,8 +434,12 @@ private slots:
             if (line.starts_with("TX D1"))
                 progress.push_back(rig.caption(ControlId::StaticText2));
         });
-        const std::uint64_t start = rig.host.nowUs();
+        // The erase does not test for a stop, and shows no result of its own.
+        const std::string status = rig.status();
+        if (stopIgnored)
+            rig.host.atPump(1, [&] { rig.form.click(ControlId::Quit_Add); });
         rig.form.click(ControlId::Erase_But);
+        QCOMPARE(rig.status(), status);
         std::vector<std::string> expected;
         for (const QString &c : commands)
             expected.push_back(c.toStdString());
@@ -438,7 +450,6 @@ private slots:
             QCOMPARE(progress.front(), std::string("Programming Device from Buffer..."));
         QVERIFY(!rig.ui[ControlId::StaticText2].visible);
         if (!commands.isEmpty()) {
-            QVERIFY(rig.host.nowUs() - start >= 70'000);
             rig.form.click(ControlId::Blank_Chk);
             QCOMPARE(rig.status(), std::string("Device is Erased..."));
         }
@@ -582,32 +593,54 @@ private slots:
         QCOMPARE(rig.status(), std::string("EEprom Did NOT Program...."));
     }
 
-    void lostProgrammer_data()
+    // A command whose programmer is gone, or was never found, shows no result:
+    // not even "No Device Was Selected.", and nothing is written or read in.
+    void noProgrammer_data()
     {
         QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("status");
-        QTest::newRow("program") << int(ControlId::Program_Eprom)
-                                 << QString::fromStdString(NotProgrammed);
-        QTest::newRow("erase") << int(ControlId::Erase_But) << "Programmer Not Responding...";
-        QTest::newRow("program EE") << int(ControlId::Prg_EE) << "Programmer Not Responding...";
-        QTest::newRow("verify EE") << int(ControlId::Verify_EE) << "Programmer Not Responding...";
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("device");
+        for (const auto &[name, id] : {std::pair {"program", ControlId::Program_Eprom},
+                 std::pair {"verify", ControlId::Verify_Eprom},
+                 std::pair {"read", ControlId::Move_Eprom},
+                 std::pair {"blank check", ControlId::Blank_Chk},
+                 std::pair {"erase", ControlId::Erase_But},
+                 std::pair {"program EE", ControlId::Prg_EE},
+                 std::pair {"verify EE", ControlId::Verify_EE}}) {
+            for (const char *fault : {"unplugged", "silent", "none found"}) {
+                QTest::addRow("%s, %s", name, fault) << int(id) << fault << true;
+                QTest::addRow("%s, %s, no device", name, fault) << int(id) << fault << false;
+            }
+        }
     }
-    void lostProgrammer()
+    void noProgrammer()
     {
         QFETCH(int, command);
-        QFETCH(QString, status);
-        ChipRig rig("16F628A");
+        QFETCH(QString, fault);
+        QFETCH(bool, device);
+        ChipRig rig("16F628A", {}, {}, device ? "" : "-");
         fillBuffer(rig);
-        rig.link.faults().unplugAfterPacket = rig.link.packetsWritten() + 12;
+        const auto buffer = rig.st.buffer.DeviceBuffer;
+        rig.ui.setCaption(ControlId::StaticText3, "Device is Programmed...");
+        const std::uint64_t halfway = rig.link.packetsWritten() + (device ? 12 : 1);
+        if (fault == "unplugged")
+            rig.link.faults().unplugAfterPacket = halfway;
+        else if (fault == "silent")
+            rig.link.faults().silentFromPacket = halfway;
+        else
+            rig.st.ConnectionState = 0;
         rig.form.click(ControlId(command));
-        QCOMPARE(QString::fromStdString(rig.status()), status);
-        QVERIFY(rig.ui[ControlId::Memo1].visible);
-        QVERIFY(rig.ui[ControlId::Device].enabled);
+        QCOMPARE(rig.status(), std::string("Programmer Not Responding..."));
+        QVERIFY(rig.ui[ControlId::Memo1].visible && !rig.memo().empty());
+        QVERIFY(rig.st.buffer.DeviceBuffer == buffer);
         QCOMPARE(rig.chip->config(), std::uint16_t {0x3FFF});
+        QVERIFY(rig.ui[ControlId::Device].enabled);
     }
 
-    // A stop never lets a routine go on to the configuration word.
-    void stopDuringEachRoutine_data()
+    // A stop never lets a routine go on to the configuration word: neither a
+    // stop in the middle of the run nor one in any pump between the last
+    // program-memory read-back and the configuration cycle.
+    void stopBeforeTheConfigurationCycle_data()
     {
         QTest::addColumn<QString>("chip");
         QTest::newRow("parallel") << "16C54";
@@ -615,17 +648,163 @@ private slots:
         QTest::newRow("row") << "16F877A";
         QTest::newRow("EPROM") << "12C508/A";
     }
-    void stopDuringEachRoutine()
+    void stopBeforeTheConfigurationCycle()
     {
         QFETCH(QString, chip);
+        // Packets written, each with the pumps handled before it.
+        std::vector<std::pair<std::string, int>> sent;
+        // pump 0: no stop, the packets recorded; -1: a stop 20 ms into the run.
+        const auto run = [&](int pump) {
+            ChipRig rig(chip.toStdString());
+            rig.st.device.LastProgramAddress = 0x001F; // a short run is enough
+            fillBuffer(rig);
+            rig.st.device.ConfigWord = rig.st.device.WordMask == 0x0FFF ? 0x0FF3 : 0x3F31;
+            const std::uint16_t blank = rig.chip->config();
+            const auto stop = [&] { rig.form.click(ControlId::Quit_Add); };
+            if (pump > 0)
+                rig.host.atPump(pump - rig.host.pumps, stop);
+            else if (pump < 0)
+                rig.host.at(rig.host.nowUs() + 20'000, stop);
+            else
+                rig.programmer.setTraceSink([&](std::string_view line) {
+                    if (line.starts_with("TX"))
+                        sent.emplace_back(line, rig.host.pumps);
+                });
+            rig.form.click(ControlId::Program_Eprom);
+            QVERIFY2(rig.chip->config() == (pump == 0 ? rig.st.device.ConfigWord : blank),
+                std::to_string(pump).c_str());
+            QCOMPARE(
+                rig.status(), pump == 0 ? std::string("Device is Programmed...") : NotProgrammed);
+        };
+        run(0);
+        run(-1);
+        // The configuration pass opens with the last reset but the idle step's.
+        std::vector<std::size_t> resets;
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            if (sent[i].first.starts_with("TX 24"))
+                resets.push_back(i);
+        }
+        QVERIFY(resets.size() >= 3);
+        std::size_t lastRead = resets[resets.size() - 2];
+        std::size_t cycle = lastRead;
+        while (!sent[lastRead].first.starts_with("TX 5"))
+            --lastRead;
+        while (sent[cycle].first.starts_with("TX 24") || sent[cycle].first.starts_with("TX 94"))
+            ++cycle;
+        QVERIFY(sent[cycle].second > sent[lastRead].second);
+        for (int pump = sent[lastRead].second + 1; pump <= sent[cycle].second; ++pump)
+            run(pump);
+    }
+
+    // The data EEPROM commands end at a stop, from their first pump on: no
+    // byte is written and no line listed after it.
+    void eepromCommandsEndAtAStop_data()
+    {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<int>("pump"); // 0: a moment into the run
+        QTest::addColumn<QString>("status");
+        for (int pump : {1, 3, 0}) {
+            QTest::addRow("program EE, pump %d", pump)
+                << int(ControlId::Prg_EE) << pump << "EEprom Did NOT Program....";
+            QTest::addRow("verify EE, pump %d", pump)
+                << int(ControlId::Verify_EE) << pump << "Operation Stopped...";
+        }
+    }
+    void eepromCommandsEndAtAStop()
+    {
+        QFETCH(int, command);
+        QFETCH(int, pump);
+        QFETCH(QString, status);
+        ChipRig rig("16F628A");
+        for (unsigned a = 0x2000; a <= 0x207F; ++a)
+            rig.buffer(a) = 0x0011; // every byte differs from the blank chip's
+        const auto done = [&] {
+            if (command == int(ControlId::Verify_EE))
+                return rig.memo().size();
+            std::size_t written = 0;
+            for (std::size_t n = 0; n < 128; ++n)
+                written += rig.chip->eeprom(n) != 0xFF;
+            return written;
+        };
+        std::optional<std::size_t> atStop;
+        const auto stop = [&] {
+            rig.form.click(ControlId::Quit_Add);
+            atStop = done();
+        };
+        if (pump > 0)
+            rig.host.atPump(pump, stop);
+        else
+            rig.host.at(rig.host.nowUs() + 50'000, stop);
+        rig.form.click(ControlId(command));
+        QVERIFY(atStop);
+        QCOMPARE(done(), *atStop);
+        QVERIFY(done() < 128);
+        QCOMPARE(QString::fromStdString(rig.status()), status);
+        QVERIFY(!rig.ui[ControlId::Memo1].visible || !rig.memo().empty());
+    }
+
+    // Every wait between two packets, on the virtual clock: the time from the
+    // packet to the next one written (after a reset, its reply comes first).
+    void waits_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("packet");
+        QTest::addColumn<int>("occurrence"); // 0: every one
+        QTest::addColumn<int>("ms");
+        const auto row = [](const char *tag, const char *chip, ControlId command,
+                             const char *packet, int occurrence, int ms) {
+            QTest::newRow(tag) << chip << int(command) << packet << occurrence << ms;
+        };
+        const ControlId blank = ControlId::Blank_Chk, program = ControlId::Program_Eprom,
+                        erase = ControlId::Erase_But;
+        row("serial set-up 1", "16F84/A", blank, "TX 94 5F 33", 0, 2);
+        row("serial set-up 2", "16F84/A", blank, "TX 94 3F F1", 0, 2);
+        row("serial set-up 3", "16F84/A", blank, "TX 94 4F 00", 0, 2);
+        row("serial set-up 4", "16F84/A", blank, "TX 94 5F 32", 0, 10);
+        row("parallel set-up 1", "16C54", blank, "TX 94 5F 7B", 0, 30);
+        row("parallel set-up 2", "16C54", blank, "TX 94 3F E1", 0, 30);
+        row("parallel set-up 3", "16C54", blank, "TX 94 3F E9", 0, 30);
+        row("parallel set-up 4", "16C54", blank, "TX 94 5F 7A", 0, 60);
+        row("single word", "16F84/A", program, "TX D1 08", 0, 20);
+        row("row", "16F877A", program, "TX D1 18", 0, 5);
+        row("row IDs and configuration", "16F877A", program, "TX D1 08", 0, 100);
+        row("row configuration pass", "16F877A", program, "TX 24", 3, 100);
+        row("parallel read-back pass", "16C54", program, "TX 24", 2, 70);
+        row("parallel configuration pass", "16C54", program, "TX 24", 3, 70);
+        row("erase A cycle", "16F84/A", erase, "TX D1 08", 0, 50);
+        row("erase A end", "16F84/A", erase, "TX D1 07", 2, 50);
+        row("erase B program", "16F628A", erase, "TX D1 09", 0, 50);
+        row("erase B data", "16F628A", erase, "TX D1 0B", 0, 50);
+        row("erase C chip", "16F877A", erase, "TX D1 FF", 0, 50);
+        row("erase C IDs", "16F877A", erase, "TX D1 08", 0, 20);
+        row("data EEPROM", "16F628A", ControlId::Prg_EE, "TX D1 08", 0, 20);
+    }
+    void waits()
+    {
+        QFETCH(QString, chip);
+        QFETCH(int, command);
+        QFETCH(QString, packet);
+        QFETCH(int, occurrence);
+        QFETCH(int, ms);
         ChipRig rig(chip.toStdString());
+        rig.st.device.LastProgramAddress = 0x001F;
         fillBuffer(rig);
-        const std::uint16_t blankConfig = rig.chip->config();
-        rig.st.device.ConfigWord = rig.st.device.WordMask == 0x0FFF ? 0x0FF3 : 0x3F31;
-        rig.host.at(rig.host.nowUs() + 300'000, [&] { rig.form.click(ControlId::Quit_Add); });
-        rig.form.click(ControlId::Program_Eprom);
-        QCOMPARE(rig.status(), NotProgrammed);
-        QCOMPARE(rig.chip->config(), blankConfig);
+        std::vector<std::pair<std::uint64_t, std::string>> sent;
+        rig.programmer.setTraceSink([&](std::string_view line) {
+            if (line.starts_with("TX"))
+                sent.emplace_back(rig.host.nowUs(), line);
+        });
+        rig.form.click(ControlId(command));
+        const std::uint64_t reply = packet == "TX 24" ? rig.programmer.options().latencyUs : 0;
+        int seen = 0;
+        for (std::size_t i = 0; i + 1 < sent.size(); ++i) {
+            if (!sent[i].second.starts_with(packet.toStdString()))
+                continue;
+            if (++seen == occurrence || occurrence == 0)
+                QCOMPARE(sent[i + 1].first - sent[i].first, std::uint64_t(ms) * 1000 + reply);
+        }
+        QVERIFY(seen >= std::max(occurrence, 1));
     }
 
     void priority_data()

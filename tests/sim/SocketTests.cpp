@@ -202,6 +202,60 @@ private slots:
         QCOMPARE(int(chip->mode()), int(SimChip::Mode::Off));
         QCOMPARE(wire.read(4), 0x0000);
     }
+
+    // The bytes the firmware expects in a packet are not free: a wrong supply
+    // pattern in a serial packet takes the chip out of programming mode, wrong
+    // read lines in 0x50 read nothing, and a word presented with a wrong
+    // data-line set-up in 0x92 is not programmed. Each case runs right, then
+    // with one byte spoilt.
+    void fixedBytesCount_data()
+    {
+        QTest::addColumn<QString>("packets"); // after the entry; "*" marks the byte to spoil
+        QTest::addColumn<int>("wrong");
+        QTest::addColumn<int>("word"); // reply byte of the word's high half; -1: chip word 0
+        QTest::addColumn<int>("right");
+        QTest::addColumn<int>("spoilt");
+        const QString pulse = "94 3F FD, 94 3F F9, 92 0A 5A %1, 94 3F F8, 94 3F F9";
+        QTest::newRow("0xD1") << "D1 04 00 *32, 53 04 00 32" << 0x33 << 4 << 0x3FFF << 0;
+        QTest::newRow("0x53") << "D1 04 00 32, 53 04 00 *32" << 0x36 << 4 << 0x3FFF << 0;
+        QTest::newRow("0xD2") << "D1 02 00 32, D2 12 34 *32, D1 08 00 32" << 0xF2 << -1 << 0x1234
+                              << 0x3FFF;
+        QTest::newRow("0x54") << "54 04 00 *32" << 0x36 << 0 << 0x3FFF << 0;
+        QTest::newRow("0x50") << "50 00 00 *6D ED E9" << 0x6C << 1 << 0x0FFF << 0;
+        QTest::newRow("0x92 byte 3") << pulse.arg("*62 F9 32 30") << 0x63 << -1 << 0x05AA << 0x0FFF;
+        QTest::newRow("0x92 byte 5") << pulse.arg("62 F9 *32 30") << 0x33 << -1 << 0x05AA << 0x0FFF;
+        QTest::newRow("0x92 byte 6") << pulse.arg("62 F9 32 *30") << 0x31 << -1 << 0x05AA << 0x0FFF;
+    }
+    void fixedBytesCount()
+    {
+        QFETCH(QString, packets);
+        QFETCH(int, wrong);
+        QFETCH(int, word);
+        QFETCH(int, right);
+        QFETCH(int, spoilt);
+        const bool parallel = packets.contains("50 ") || packets.contains("92 ");
+        for (const bool spoil : {false, true}) {
+            auto chip = makeChip(parallel ? "16C54" : "16F628A");
+            Wire wire {*chip};
+            const QString entry = parallel ? "94 5F 7B, 94 3F E1, 94 3F E9, 94 5F 7A, "
+                                           : "94 5F 33, 94 3F F1, 94 4F 00, 94 5F 32, ";
+            std::vector<std::uint8_t> reply;
+            for (const QString &packet : (entry + packets).split(", ")) {
+                std::array<int, 7> bytes {};
+                const QStringList hex = packet.split(' ');
+                for (int i = 0; i < hex.size(); ++i)
+                    bytes[std::size_t(i)] = spoil && hex[i].startsWith('*')
+                        ? wrong
+                        : QString(hex[i]).remove('*').toInt(nullptr, 16);
+                reply = wire.send(
+                    {bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6]});
+            }
+            const int found = word < 0
+                ? chip->word(0)
+                : reply.at(std::size_t(word)) << 8 | reply.at(std::size_t(word) + 1);
+            QCOMPARE(found, spoil ? spoilt : right);
+        }
+    }
 };
 
 int runSocketTests(int argc, char **argv)
