@@ -32,6 +32,7 @@ void addSpelledOut(std::vector<std::string> &names, std::string_view written)
     parts.emplace_back(written.substr(start));
     const std::string base = normalised(parts.front());
     names.push_back(base);
+    names.push_back(normalised(written)); // as the list writes it, "16F84/A"
     // A letter after the slash replaces the base's closing letter, or is
     // added when the base ends in a digit.
     for (std::size_t i = 1; i < parts.size(); ++i) {

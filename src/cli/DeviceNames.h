@@ -7,7 +7,7 @@
 namespace ravelin::cli {
 
 // Every name a device list row answers to, in upper case without "PIC": its
-// caption and the part number of its list text, each with its variants
+// caption and the device name its list text begins with, each with its variants
 // spelled out ("16F84/A" gives 16F84 and 16F84A, "16C62A/B/C" gives 16C62A,
 // 16C62B and 16C62C).
 std::vector<std::string> namesOfRow(std::size_t row);
