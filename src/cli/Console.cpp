@@ -94,11 +94,8 @@ Console::Console(const TransportFactory &makeTransport, Options options)
 {
     m_host.setTimerHandler([this] { m_form.Timer1Timer(); });
     m_host.setStopHandler([this] { m_form.click(ControlId::Quit_Add); });
-    m_host.printBoxes = m_options.printMessages;
-    if (m_options.progress) {
+    if (m_options.progress)
         m_progress = std::make_unique<ProgressLine>(m_ui, m_state, stderr);
-        m_host.setBeforePrint([this] { m_progress->clear(); });
-    }
     m_form.FormCreate();
     // The supply the verify runs at: items 3, 5 and 6 volts.
     m_ui.setItemIndex(ControlId::V_Verify,

@@ -30,9 +30,7 @@ struct Options
     bool eeprom = true;
     bool verify = true;
     int verifyVolts = 5; // V_Verify: 3, 5 or 6
-    bool quiet = false;
     bool progress = false; // a bar on stderr
-    bool printMessages = true;
 };
 
 // The core on a window model nobody sees, driven by one command: the console

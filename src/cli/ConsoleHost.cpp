@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <ctime>
-#include <iostream>
 #include <unistd.h>
 
 namespace ravelin::cli {
@@ -20,21 +19,6 @@ extern "C" void onInterrupt(int)
     // The second Ctrl-C: the user does not want the clean ending.
     if (g_interrupts >= 2)
         _exit(InterruptedStatus);
-}
-
-const char *kindName(MessageKind kind)
-{
-    switch (kind) {
-    case MessageKind::Information:
-        return "information";
-    case MessageKind::Warning:
-        return "warning";
-    case MessageKind::Error:
-        return "error";
-    case MessageKind::Confirmation:
-        return "question";
-    }
-    return "";
 }
 
 } // namespace
@@ -91,6 +75,7 @@ void ConsoleHost::sleepUs(std::uint64_t us)
 {
     // A Ctrl-C cuts a sleep short; the rest is slept, as the routine's timing
     // (a programming pulse, a settle time) needs the whole of it.
+    sleptUs += us;
     const std::uint64_t end = nowUs() + us;
     for (std::uint64_t now = nowUs(); now < end; now = nowUs()) {
         const std::uint64_t left = end - now;
@@ -140,19 +125,6 @@ MessageAnswer ConsoleHost::messageBox(const MessageBoxRequest &request)
     if (request.text.empty())
         return answer;
     boxTexts.push_back(request.text);
-    if (printBoxes) {
-        if (m_beforePrint)
-            m_beforePrint();
-        std::string text = request.text;
-        for (char &c : text) {
-            if (c == '\n')
-                c = ' ';
-        }
-        std::cerr << kindName(request.kind) << ": " << text;
-        if (request.buttons == MessageButtons::YesNo)
-            std::cerr << " -> " << (answer == MessageAnswer::Yes ? "Yes" : "No");
-        std::cerr << '\n';
-    }
     return answer;
 }
 

@@ -19,7 +19,8 @@ int interruptsSeen();
 
 // The platform for the console: the steady clock, the window's 1000 ms timer
 // and Ctrl-C delivered in the pump, boxes printed and answered without asking,
-// the file dialogs answered with the names the command line gave.
+// the file dialogs answered with the names the command line gave. Box texts
+// are kept for the command's report, not printed as they come.
 class ConsoleHost final : public Host, public WindowObserver
 {
 public:
@@ -46,16 +47,15 @@ public:
     // What a Timer1 tick runs and what Ctrl-C clicks (the form's handlers).
     void setTimerHandler(std::function<void()> handler) { m_timerHandler = std::move(handler); }
     void setStopHandler(std::function<void()> handler) { m_stopHandler = std::move(handler); }
-    // Called before a box's text is printed (the progress line makes room).
-    void setBeforePrint(std::function<void()> hook) { m_beforePrint = std::move(hook); }
 
     // The answer every Yes/No question gets; the file an open dialog gets.
     MessageAnswer questionAnswer = MessageAnswer::No;
     std::optional<std::string> openAnswer;
-    bool printBoxes = true;
 
     // Every box text shown (the jumper-diagram pause has none), in order.
     std::vector<std::string> boxTexts;
+    // The time the routines asked to sleep: the floor of a command.
+    std::uint64_t sleptUs = 0;
     bool stopDelivered() const { return m_interruptsDelivered > 0; }
 
 private:
@@ -63,7 +63,6 @@ private:
     std::optional<std::uint64_t> m_nextTickUs;
     std::function<void()> m_timerHandler;
     std::function<void()> m_stopHandler;
-    std::function<void()> m_beforePrint;
     int m_interruptsDelivered = 0;
 };
 

@@ -210,9 +210,7 @@ int main(int argc, char **argv)
     options.inLayout = layoutNamed(inLayout);
     options.outLayout = layoutNamed(outLayout).value_or(Layout::Microchip);
     options.verifyVolts = volts;
-    options.quiet = quiet;
     options.progress = !quiet && ::isatty(STDERR_FILENO) == 1;
-    options.printMessages = false;
 
     std::vector<std::string> simArguments;
     for (std::size_t i = 0; i < SimOptionCount; ++i) {
