@@ -153,18 +153,23 @@ HexParse parseIntelHex(std::string_view text)
         }
         ++image.records;
         switch (record.type) {
-        case 0x00:
+        case 0x00: {
+            const std::uint64_t first = base + record.offset;
+            const bool ownShape
+                = record.count == 16 && first % 16 == 0 && first + 16 <= 2 * FileImageWords;
             for (std::size_t k = 0; k < record.count; ++k) {
                 const std::uint64_t address = segmented ? base + ((record.offset + k) & 0xFFFF)
                                                         : (base + record.offset + k) & 0xFFFFFFFF;
                 if (address < HexImage::Bytes) {
                     image.bytes[address] = record.data[k];
                     image.given.set(address);
+                    image.loose.set(address, !ownShape);
                 } else {
                     outside.insert(address / 2);
                 }
             }
             break;
+        }
         case 0x01:
             image.endRecord = true;
             break;

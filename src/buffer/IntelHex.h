@@ -24,6 +24,9 @@ struct HexImage
     static constexpr std::size_t Bytes = BufferState::Words * 2;
     std::array<std::uint8_t, Bytes> bytes {};
     std::bitset<Bytes> given;
+    // Bytes from records this program's own files never hold: anything but a
+    // whole 16-byte record at a 16-byte boundary inside the file image.
+    std::bitset<Bytes> loose;
     std::size_t wordsOutside = 0; // words named at index 0x3000 or beyond
     std::size_t records = 0; // records read up to the end record
     bool endRecord = false;

@@ -1,0 +1,213 @@
+#include "buffer/MicrochipLayout.h"
+
+#include "app/Format.h"
+#include "devices/Catalogue.h"
+
+#include <algorithm>
+#include <span>
+
+namespace ravelin {
+namespace {
+
+constexpr std::size_t EepromWord = 0x2100; // Microchip's first data EEPROM word
+constexpr std::size_t BufferEeprom = 0x2000;
+constexpr std::size_t BufferIds = 0x2100;
+constexpr std::size_t RecordWords = 8;
+
+enum class Region : std::uint8_t { None, Program, Id, Config, Eeprom };
+
+struct Place
+{
+    Region region = Region::None;
+    std::size_t index = 0;
+};
+
+Place placeOf(const ChipLayout &layout, std::size_t word)
+{
+    if (word < layout.programWords)
+        return {Region::Program, word};
+    if (word >= layout.idAddress() && word < layout.idAddress() + 4u)
+        return {Region::Id, word - layout.idAddress()};
+    if (word == layout.configAddress())
+        return {Region::Config, 0};
+    if (!layout.twelveBit && word >= EepromWord && word < EepromWord + layout.eepromBytes)
+        return {Region::Eeprom, word - EepromWord};
+    return {};
+}
+
+// Every word the layout has outside program memory, where only Microchip's
+// layout puts something.
+std::vector<std::size_t> configurationWords(const ChipLayout &layout)
+{
+    std::vector<std::size_t> words;
+    for (std::size_t k = 0; k < 4; ++k)
+        words.push_back(layout.idAddress() + k);
+    words.push_back(layout.configAddress());
+    if (!layout.twelveBit) {
+        for (std::size_t n = 0; n < layout.eepromBytes; ++n)
+            words.push_back(EepromWord + n);
+    }
+    return words;
+}
+
+void appendRecord(std::string &out, std::size_t address, std::span<const std::uint8_t> data)
+{
+    unsigned sum = static_cast<unsigned>(data.size() + (address >> 8) + (address & 0xFF));
+    out += ':' + hex2(static_cast<unsigned>(data.size())) + hex4(static_cast<unsigned>(address))
+        + "00";
+    for (const std::uint8_t byte : data) {
+        out += hex2(byte);
+        sum += byte;
+    }
+    out += hex2((0x100 - (sum & 0xFF)) & 0xFF);
+    out += '\n';
+}
+
+// Each run of given words from word address first on, in records of up to
+// eight words.
+void appendWords(
+    std::string &out, std::size_t first, std::span<const std::optional<std::uint16_t>> words)
+{
+    std::size_t k = 0;
+    while (k < words.size()) {
+        if (!words[k]) {
+            ++k;
+            continue;
+        }
+        std::vector<std::uint8_t> bytes;
+        const std::size_t start = k;
+        while (k < words.size() && words[k] && k - start < RecordWords) {
+            bytes.push_back(static_cast<std::uint8_t>(*words[k] & 0xFF));
+            bytes.push_back(static_cast<std::uint8_t>(*words[k] >> 8));
+            ++k;
+        }
+        appendRecord(out, 2 * (first + start), bytes);
+    }
+}
+
+} // namespace
+
+std::optional<ChipLayout> selectedLayout(const DeviceState &device)
+{
+    if (device.FamilyCode == Family::None)
+        return std::nullopt;
+    ChipLayout layout;
+    layout.twelveBit = wordMaskOf(device.FamilyCode) == 0x0FFF;
+    // A program memory that would run into the ID or configuration words
+    // (a settings file can say anything) ends where they begin.
+    const std::size_t limit = layout.twelveBit ? 0x0FFB : 0x2000;
+    layout.programWords = static_cast<std::uint16_t>(
+        std::min<std::size_t>(std::size_t {device.LastProgramAddress} + 1, limit));
+    if (device.eeSizeCode > 0 && device.LastEEAddress >= BufferEeprom) {
+        layout.eepromBytes = static_cast<std::uint16_t>(
+            std::min<std::size_t>(device.LastEEAddress - BufferEeprom + 1, 256));
+    }
+    return layout;
+}
+
+ChipContents::ChipContents(const ChipLayout &shape)
+    : layout(shape)
+    , program(shape.programWords)
+    , eeprom(shape.eepromBytes)
+{ }
+
+bool ChipContents::hasIds() const
+{
+    return std::ranges::any_of(ids, [](const auto &word) { return word.has_value(); });
+}
+
+bool ChipContents::hasEeprom() const
+{
+    return std::ranges::any_of(eeprom, [](const auto &byte) { return byte.has_value(); });
+}
+
+bool usesMicrochipLayout(const HexImage &image, const ChipLayout &layout)
+{
+    return std::ranges::any_of(configurationWords(layout), [&](std::size_t word) {
+        return (image.given[2 * word] && image.loose[2 * word])
+            || (image.given[2 * word + 1] && image.loose[2 * word + 1]);
+    });
+}
+
+ChipContents readMicrochipImage(const HexImage &image, const ChipLayout &layout)
+{
+    ChipContents contents(layout);
+    contents.wordsWithoutPlace = image.wordsOutside;
+    for (std::size_t word = 0; word < HexImage::Bytes / 2; ++word) {
+        const std::size_t low = 2 * word;
+        if (!image.given[low] && !image.given[low + 1])
+            continue;
+        const std::uint8_t lowByte = image.given[low] ? image.bytes[low] : 0xFF;
+        const std::uint8_t highByte = image.given[low + 1] ? image.bytes[low + 1] : 0xFF;
+        const auto value
+            = static_cast<std::uint16_t>((highByte << 8 | lowByte) & layout.wordMask());
+        const Place place = placeOf(layout, word);
+        switch (place.region) {
+        case Region::None:
+            ++contents.wordsWithoutPlace;
+            break;
+        case Region::Program:
+            contents.program[place.index] = value;
+            break;
+        case Region::Id:
+            contents.ids[place.index] = value;
+            break;
+        case Region::Config:
+            contents.config = value;
+            break;
+        case Region::Eeprom:
+            contents.eeprom[place.index] = lowByte;
+            break;
+        }
+    }
+    return contents;
+}
+
+std::string formatMicrochipHex(const ChipContents &contents)
+{
+    const ChipLayout &layout = contents.layout;
+    std::string out;
+    appendWords(out, 0, contents.program);
+    appendWords(out, layout.idAddress(), contents.ids);
+    appendWords(out, layout.configAddress(), std::span(&contents.config, 1));
+    std::vector<std::optional<std::uint16_t>> eeprom(
+        contents.eeprom.begin(), contents.eeprom.end());
+    appendWords(out, EepromWord, eeprom);
+    out += ":00000001FF\n";
+    return out;
+}
+
+ChipContents contentsOfBuffer(
+    const BufferWords &buffer, std::uint16_t configWord, const ChipLayout &layout)
+{
+    const std::uint16_t mask = layout.wordMask();
+    ChipContents contents(layout);
+    for (std::size_t i = 0; i < contents.program.size(); ++i)
+        contents.program[i] = buffer[i] & mask;
+    for (std::size_t k = 0; k < contents.ids.size(); ++k)
+        contents.ids[k] = buffer[BufferIds + k] & mask;
+    contents.config = configWord & mask;
+    for (std::size_t n = 0; n < contents.eeprom.size(); ++n)
+        contents.eeprom[n] = static_cast<std::uint8_t>(buffer[BufferEeprom + n] & 0xFF);
+    return contents;
+}
+
+void applyContents(const ChipContents &contents, BufferWords &buffer, std::uint16_t &configWord)
+{
+    for (std::size_t i = 0; i < contents.program.size(); ++i) {
+        if (contents.program[i])
+            buffer[i] = *contents.program[i];
+    }
+    for (std::size_t k = 0; k < contents.ids.size(); ++k) {
+        if (contents.ids[k])
+            buffer[BufferIds + k] = *contents.ids[k];
+    }
+    for (std::size_t n = 0; n < contents.eeprom.size(); ++n) {
+        if (contents.eeprom[n])
+            buffer[BufferEeprom + n] = *contents.eeprom[n];
+    }
+    if (contents.config)
+        configWord = *contents.config;
+}
+
+} // namespace ravelin
