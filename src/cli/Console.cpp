@@ -88,7 +88,7 @@ std::optional<Mismatch> parseMismatchLine(const std::string &line)
 
 Console::Console(const TransportFactory &makeTransport, Options options)
     : m_options(std::move(options))
-    , m_host(m_ui)
+    , m_host(m_ui, m_options.virtualTime)
     , m_transport(makeTransport(m_host))
     , m_form(m_ui, m_state, m_host, *m_transport)
 {

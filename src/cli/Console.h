@@ -31,6 +31,7 @@ struct Options
     bool verify = true;
     int verifyVolts = 5; // V_Verify: 3, 5 or 6
     bool progress = false; // a bar on stderr
+    bool virtualTime = false; // the simulator's time, not the wall clock's
 };
 
 // The core on a window model nobody sees, driven by one command: the console

@@ -40,8 +40,9 @@ int interruptsSeen()
     return static_cast<int>(g_interrupts);
 }
 
-ConsoleHost::ConsoleHost(WindowModel &ui)
+ConsoleHost::ConsoleHost(WindowModel &ui, bool virtualTime)
     : m_ui(ui)
+    , m_virtualTime(virtualTime)
 {
     m_ui.addObserver(this);
     if (m_ui[ControlId::Timer1].enabled)
@@ -66,6 +67,8 @@ void ConsoleHost::controlChanged(ControlId id, Change what)
 
 std::uint64_t ConsoleHost::nowUs() const
 {
+    if (m_virtualTime)
+        return m_virtualUs;
     const auto since = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::microseconds>(since).count());
@@ -76,6 +79,10 @@ void ConsoleHost::sleepUs(std::uint64_t us)
     // A Ctrl-C cuts a sleep short; the rest is slept, as the routine's timing
     // (a programming pulse, a settle time) needs the whole of it.
     sleptUs += us;
+    if (m_virtualTime) {
+        m_virtualUs += us;
+        return;
+    }
     const std::uint64_t end = nowUs() + us;
     for (std::uint64_t now = nowUs(); now < end; now = nowUs()) {
         const std::uint64_t left = end - now;
@@ -104,11 +111,17 @@ void ConsoleHost::pumpMessages()
 void ConsoleHost::idleWait(std::uint64_t maxUs)
 {
     std::uint64_t wait = maxUs;
-    if (m_nextTickUs) {
-        const std::uint64_t now = nowUs();
+    const std::uint64_t now = nowUs();
+    if (m_nextTickUs)
         wait = *m_nextTickUs > now ? std::min(wait, *m_nextTickUs - now) : 0;
-    }
-    if (wait > 0) {
+    if (m_virtualTime) {
+        if (m_wakeSource) {
+            if (const std::optional<std::uint64_t> arrival = m_wakeSource();
+                arrival && *arrival > now)
+                wait = std::min(wait, *arrival - now);
+        }
+        m_virtualUs += wait;
+    } else if (wait > 0) {
         // One sleep; a Ctrl-C ends it early.
         timespec span {
             static_cast<time_t>(wait / 1'000'000), static_cast<long>((wait % 1'000'000) * 1000)};

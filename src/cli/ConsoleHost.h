@@ -24,7 +24,9 @@ int interruptsSeen();
 class ConsoleHost final : public Host, public WindowObserver
 {
 public:
-    explicit ConsoleHost(WindowModel &ui);
+    // On virtual time (the simulator's scripted runs) sleeps and waits cost
+    // no real time: the clock jumps to the next tick or reply instead.
+    ConsoleHost(WindowModel &ui, bool virtualTime);
     ~ConsoleHost() override;
     ConsoleHost(const ConsoleHost &) = delete;
     ConsoleHost &operator=(const ConsoleHost &) = delete;
@@ -47,6 +49,11 @@ public:
     // What a Timer1 tick runs and what Ctrl-C clicks (the form's handlers).
     void setTimerHandler(std::function<void()> handler) { m_timerHandler = std::move(handler); }
     void setStopHandler(std::function<void()> handler) { m_stopHandler = std::move(handler); }
+    // When the link's next reply arrives, if it knows: a virtual wait ends there.
+    void setWakeSource(std::function<std::optional<std::uint64_t>()> source)
+    {
+        m_wakeSource = std::move(source);
+    }
 
     // The answer every Yes/No question gets; the file an open dialog gets.
     MessageAnswer questionAnswer = MessageAnswer::No;
@@ -60,6 +67,9 @@ public:
 
 private:
     WindowModel &m_ui;
+    bool m_virtualTime;
+    std::uint64_t m_virtualUs = 0;
+    std::function<std::optional<std::uint64_t>()> m_wakeSource;
     std::optional<std::uint64_t> m_nextTickUs;
     std::function<void()> m_timerHandler;
     std::function<void()> m_stopHandler;

@@ -104,6 +104,10 @@ int main(int argc, char **argv)
     bool quiet = false;
     int volts = 5;
     app.add_flag("--sim", sim, "use the simulated programmer (every ravelin-sim option applies)");
+    bool virtualTime = false;
+    app.add_flag("--virtual-time", virtualTime,
+           "simulated time: sleeps and waits cost no real time (scripted runs)")
+        ->group("Simulator (with --sim)");
     app.add_flag("--json", json, "print one JSON object on stdout");
     app.add_flag("-q,--quiet", quiet, "no progress bar, no messages unless it failed");
     app.add_option("-V,--verify-volts", volts, "the verify supply, 3, 5 or 6 volts (V_Verify)")
@@ -220,6 +224,9 @@ int main(int argc, char **argv)
         if (SimOptions[i].takesValue)
             simArguments.push_back(simValues[i]);
     }
+    if (!sim && virtualTime)
+        simArguments.insert(simArguments.begin(), "--virtual-time");
+    options.virtualTime = virtualTime;
     if (!sim && !simArguments.empty())
         return usageError(simArguments.front() + " needs --sim");
 
@@ -252,6 +259,7 @@ int main(int argc, char **argv)
     }
 #endif
 
+    sim::SimProgrammer *simProgrammer = nullptr;
     const Console::TransportFactory makeTransport
         = [&](Clock &clock) -> std::unique_ptr<Transport> {
         if (simLine) {
@@ -263,6 +271,7 @@ int main(int argc, char **argv)
                     trace.flush();
                 });
             }
+            simProgrammer = programmer.get();
             return programmer;
         }
 #ifdef RAVELIN_CLI_WITH_FTDI
@@ -277,6 +286,9 @@ int main(int argc, char **argv)
     Report report;
     {
         Console console(makeTransport, options);
+        if (simProgrammer)
+            console.host().setWakeSource(
+                [simProgrammer] { return simProgrammer->nextArrivalUs(); });
         if (devices->parsed())
             report = console.devices(filter);
         else if (jumpers->parsed())
