@@ -94,7 +94,7 @@ int main()
 
     std::printf("| 16F877A read, 1 ms latency | replies | total | floor | over floor |\n"
                 "|---|---|---|---|---|\n");
-    print("window (\\&Move Device, word by word)", wordByWord);
+    print("window (&Move Device, word by word)", wordByWord);
     print("ravelin-cli read (search, block read, second read, EEPROM check)", cliRead);
     return 0;
 }

@@ -102,9 +102,8 @@ Console::Console(const TransportFactory &makeTransport, Options options)
         m_options.verifyVolts == 3       ? 0
             : m_options.verifyVolts == 6 ? 2
                                          : 1);
-    // What would ask is answered by the options: the layout of a file.
-    m_host.questionAnswer
-        = m_options.inLayout == Layout::Native ? MessageAnswer::No : MessageAnswer::Yes;
+    // The one question a command can meet is the search's offer of a firmware
+    // update: only update-firmware updates, so it is answered No.
 }
 
 Console::~Console() = default;

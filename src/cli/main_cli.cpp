@@ -25,25 +25,25 @@ namespace {
 struct SimOption
 {
     const char *name;
-    bool takesValue;
+    const char *value; // its name in the help, nullptr for a flag
     const char *help;
 };
 constexpr SimOption SimOptions[] {
-    {"--trace", true, "append every packet to FILE"},
-    {"--firmware", true, "firmware version MAJOR.MINOR"},
-    {"--devices", true, "FTDI devices on the bus: 0, 1 or 2"},
-    {"--latency", true, "reply latency in ms"},
-    {"--silent", false, "a programmer that never answers"},
-    {"--unplug-after", true, "unplug after PACKETS packets"},
-    {"--chip", true, "the chip in the socket (a device caption) or none"},
-    {"--load", true, "the chip's contents at start (Intel HEX)"},
-    {"--save", true, "where the chip's contents go at the end (Intel HEX)"},
-    {"--stuck-word", true, "a word that never takes a value (hex address)"},
-    {"--slow-word", true, "ADDR:PULSES, a word that needs that many pulses"},
-    {"--fail-at-3v", false, "a chip that reads wrong at 3 volts"},
-    {"--protected-read", true, "code protection reads as zeros or xor"},
-    {"--no-calibration", false, "no factory calibration word"},
-    {"--floating", true, "what an empty socket reads (hex word)"},
+    {"--trace", "FILE", "append every packet to FILE"},
+    {"--firmware", "MAJOR.MINOR", "firmware version MAJOR.MINOR"},
+    {"--devices", "N", "FTDI devices on the bus: 0, 1 or 2"},
+    {"--latency", "MS", "reply latency in ms"},
+    {"--silent", nullptr, "a programmer that never answers"},
+    {"--unplug-after", "PACKETS", "unplug after PACKETS packets"},
+    {"--chip", "NAME", "the chip in the socket (a device caption) or none"},
+    {"--load", "FILE", "the chip's contents at start (Intel HEX)"},
+    {"--save", "FILE", "where the chip's contents go at the end (Intel HEX)"},
+    {"--stuck-word", "ADDR", "a word that never takes a value (hex address)"},
+    {"--slow-word", "ADDR:PULSES", "ADDR:PULSES, a word that needs that many pulses"},
+    {"--fail-at-3v", nullptr, "a chip that reads wrong at 3 volts"},
+    {"--protected-read", "zeros|xor", "code protection reads as zeros or xor"},
+    {"--no-calibration", nullptr, "no factory calibration word"},
+    {"--floating", "WORD", "what an empty socket reads (hex word)"},
 };
 constexpr std::size_t SimOptionCount = std::size(SimOptions);
 
@@ -111,14 +111,15 @@ int main(int argc, char **argv)
     app.add_flag("--json", json, "print one JSON object on stdout");
     app.add_flag("-q,--quiet", quiet, "no progress bar, no messages unless it failed");
     app.add_option("-V,--verify-volts", volts, "the verify supply, 3, 5 or 6 volts (V_Verify)")
+        ->type_name("VOLTS")
         ->check(CLI::IsMember({3, 5, 6}));
 
     std::array<std::string, SimOptionCount> simValues;
     std::array<bool, SimOptionCount> simFlags {};
     for (std::size_t i = 0; i < SimOptionCount; ++i) {
         const SimOption &option = SimOptions[i];
-        CLI::Option *added = option.takesValue
-            ? app.add_option(option.name, simValues[i], option.help)
+        CLI::Option *added = option.value != nullptr
+            ? app.add_option(option.name, simValues[i], option.help)->type_name(option.value)
             : app.add_flag(option.name, simFlags[i], option.help);
         added->group("Simulator (with --sim)");
     }
@@ -134,18 +135,20 @@ int main(int argc, char **argv)
         command
             ->add_option(
                 "-d,--device", options.device, "the device, as 16F628A, PIC16F84A, 12C508 ...")
+            ->type_name("DEVICE")
             ->required();
     };
 
     CLI::App *devices = app.add_subcommand("devices",
         "list the devices (name, package, size, EEPROM bytes, erasable, jumper diagram)");
-    devices->add_option("FILTER", filter, "only the devices whose name holds this");
+    devices->add_option("FILTER", filter, "only the devices whose name holds this")
+        ->type_name("FILTER");
     CLI::App *jumpers
         = app.add_subcommand("jumpers", "print the device's socket and jumper drawing");
     device(jumpers);
     CLI::App *fuses = app.add_subcommand("fuses", "what a configuration word means on the device");
     device(fuses);
-    fuses->add_option("WORD", word, "the configuration word, hex")->required();
+    fuses->add_option("WORD", word, "the configuration word, hex")->type_name("WORD")->required();
     CLI::App *detect
         = app.add_subcommand("detect", "find the programmer and print its firmware version");
     CLI::App *blank = app.add_subcommand("blank", "check that the device is blank");
@@ -155,15 +158,21 @@ int main(int argc, char **argv)
     CLI::App *read = app.add_subcommand(
         "read", "read program memory, ID words, configuration word and data EEPROM into a file");
     device(read);
-    read->add_option("-o,--output", options.output, "the file (.hex or .bin)")->required();
+    read->add_option("-o,--output", options.output, "the file (.hex or .bin)")
+        ->type_name("FILE")
+        ->required();
     read->add_option(
             "--layout", outLayout, "Intel HEX layout written: microchip (default) or native")
+        ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
     CLI::App *program
         = app.add_subcommand("program", "erase, program and verify the device from a file");
     device(program);
-    program->add_option("-i,--input", options.input, "the file (.hex or .bin)")->required();
-    program->add_option("--config", config, "the configuration word, hex (else the file's)");
+    program->add_option("-i,--input", options.input, "the file (.hex or .bin)")
+        ->type_name("FILE")
+        ->required();
+    program->add_option("--config", config, "the configuration word, hex (else the file's)")
+        ->type_name("WORD");
     program->add_flag(
         "--no-erase", [&options](std::int64_t) { options.erase = false; }, "do not erase first");
     program->add_flag(
@@ -175,29 +184,37 @@ int main(int argc, char **argv)
     program
         ->add_option("--layout", inLayout,
             "Intel HEX layout read: microchip or native (default: recognised)")
+        ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
     CLI::App *verify = app.add_subcommand("verify", "compare the device with a file");
     device(verify);
-    verify->add_option("-i,--input", options.input, "the file (.hex or .bin)")->required();
-    verify->add_option("--config", config, "the configuration word, hex (else the file's)");
+    verify->add_option("-i,--input", options.input, "the file (.hex or .bin)")
+        ->type_name("FILE")
+        ->required();
+    verify->add_option("--config", config, "the configuration word, hex (else the file's)")
+        ->type_name("WORD");
     verify
         ->add_option("--layout", inLayout,
             "Intel HEX layout read: microchip or native (default: recognised)")
+        ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
     CLI::App *convert = app.add_subcommand(
         "convert", "convert between the two Intel HEX layouts and the binary file");
     device(convert);
-    convert->add_option("IN", options.input, "the file read")->required();
-    convert->add_option("OUT", options.output, "the file written")->required();
-    convert->add_option("--config", config, "the configuration word, hex (else the file's)");
+    convert->add_option("IN", options.input, "the file read")->type_name("FILE")->required();
+    convert->add_option("OUT", options.output, "the file written")->type_name("FILE")->required();
+    convert->add_option("--config", config, "the configuration word, hex (else the file's)")
+        ->type_name("WORD");
     convert
         ->add_option("--from", inLayout, "layout of IN: microchip or native (default: recognised)")
+        ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
     convert->add_option("--to", outLayout, "layout of OUT: microchip (default) or native")
+        ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
     CLI::App *update
         = app.add_subcommand("update-firmware", "send a firmware update file to the programmer");
-    update->add_option("FILE", firmwareFile, "the update file")->required();
+    update->add_option("FILE", firmwareFile, "the update file")->type_name("FILE")->required();
 
     try {
         app.parse(argc, argv);
@@ -221,7 +238,7 @@ int main(int argc, char **argv)
         if (app.count(SimOptions[i].name) == 0)
             continue;
         simArguments.emplace_back(SimOptions[i].name);
-        if (SimOptions[i].takesValue)
+        if (SimOptions[i].value != nullptr)
             simArguments.push_back(simValues[i]);
     }
     if (!sim && virtualTime)

@@ -59,7 +59,7 @@ std::unique_ptr<sim::SimChip> chipFrom(const std::string &chip, const QString &f
 }
 
 // Program words (the factory calibration word aside), ID words, configuration
-// word and (when the device list gives the part one) data EEPROM of two
+// word and (when the device list gives the chip one) data EEPROM of two
 // images; the first difference, or empty.
 std::string difference(const sim::SimChip &a, const sim::SimChip &b, bool eeprom)
 {
