@@ -405,8 +405,6 @@ Report Console::erase()
         harvestMemo(report, false);
         if (failedText(report.statusText))
             report.fail(Status::ChipFailed);
-        else
-            report.statusText = "Device Erased...";
     }
     return report;
 }
@@ -435,8 +433,8 @@ bool Console::runRead(Report &report)
     if (same)
         return true;
     if (report.status == Status::Ok) {
-        report.messages.push_back("the two reads of the chip differ: nothing written");
-        report.statusText = "Device Read Differs...";
+        report.statusText = "the two reads of the chip differ: nothing written";
+        report.messages.push_back(report.statusText);
         report.fail(Status::NoProgrammer);
     }
     return false;

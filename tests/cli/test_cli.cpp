@@ -322,6 +322,18 @@ private slots:
         QVERIFY(readBack);
         QCOMPARE(difference(*programmed, *readBack, eeprom), std::string());
 
+        // Through this program's binary file and back: its configuration word
+        // travels beside it.
+        run = runCli({"convert", "-d", chip, file, "own.bin"}, dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        run = runCli({"convert", "-d", chip, "own.bin", "again.hex", "--config",
+                         QString::fromStdString(hex4(expected->config()))},
+            dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const auto again = chipFrom(name, dir + "/again.hex");
+        QVERIFY(again);
+        QCOMPARE(difference(*expected, *again, eeprom), std::string());
+
         // Another file: exit 1 and the mismatch lines on stdout.
         run = runCli(sim
                 + QStringList {"--load", "chip.hex", "verify", "-d", chip, "-i", other, "--config",
@@ -358,6 +370,12 @@ private slots:
         QTest::newRow("bad verify supply") << QStringList {"-V", "4", "detect"} << 2 << "";
         QTest::newRow("detect") << QStringList {"--sim", "--virtual-time", "--firmware", "1.25",
             "detect"} << 0 << "FirmWare Version 1.25";
+        QTest::newRow("update, not an update file") << QStringList {"--sim", "--virtual-time",
+            "update-firmware", data("update/update_bad_signature.bin")}
+                                                    << 4 << "Invalid File Type...";
+        QTest::newRow("update, checksum differs") << QStringList {"--sim", "--virtual-time",
+            "update-firmware", data("update/update_r2.bin")}
+                                                  << 1 << "Warning: Bad Update...";
         QTest::newRow("fuses") << QStringList {"fuses", "-d", "16F84A", "3FF1"} << 0
                                << "Fuse = 3FF1";
     }
