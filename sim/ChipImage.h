@@ -14,11 +14,14 @@ namespace ravelin::sim {
 // configuration word at 0x2007, data EEPROM byte n at word 0x2100 + n (byte
 // address 0x4200 + 2n); 12-bit parts: ID words after program memory,
 // configuration word at word 0xFFF (byte 0x1FFE).
+// The mapping is the buffer's own (buffer/MicrochipLayout.h), read through its
+// Intel HEX reader.
 
 struct ImageLoad
 {
     bool ok = false;
-    std::string error; // "line N: ..." for a malformed file, or why it could not be read
+    // "line N: ..." for a malformed file, "no end record", or why it could not be read
+    std::string error;
     std::size_t wordsLoaded = 0; // words and EEPROM bytes that went into the chip
     std::size_t wordsIgnored = 0; // words the chip has no place for
 };

@@ -25,6 +25,7 @@ struct MessageBoxRequest
     std::string text; // lines separated by '\n'
     MessageButtons buttons = MessageButtons::Ok;
     std::optional<ScreenPoint> position; // top-left corner on the screen; centred when empty
+    bool defaultNo = false; // a Yes/No box whose Enter answers No
 };
 
 // What the platform does for the core. The Qt host implements it for the real

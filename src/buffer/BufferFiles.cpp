@@ -3,6 +3,8 @@
 #include "app/Steps.h"
 #include "buffer/BufferCommands.h"
 #include "buffer/FileAccess.h"
+#include "buffer/MicrochipLayout.h"
+#include "devices/ConfigEditor.h"
 
 #include <algorithm>
 
@@ -34,6 +36,24 @@ void showProgress(Core &core, std::string caption)
     core.ui.setCaption(ControlId::StaticText2, std::move(caption));
     core.ui.show(ControlId::StaticText2);
     core.host.pumpMessages();
+}
+
+// A file in Microchip's layout for the selected device, which the user wants
+// loaded as such: the shape to map it with.
+std::optional<ChipLayout> microchipLayoutChosen(Core &core, const HexImage &image)
+{
+    const std::optional<ChipLayout> layout = selectedLayout(core.st.device);
+    if (!layout || !usesMicrochipLayout(image, *layout))
+        return std::nullopt;
+    MessageBoxRequest box;
+    box.kind = MessageKind::Confirmation;
+    box.buttons = MessageButtons::YesNo;
+    box.defaultNo = true;
+    box.text = "This File Uses the Microchip Layout....\n"
+               "Load Its Fuses, ID and EEprom Data Where They Belong ?";
+    if (core.host.messageBox(box) != MessageAnswer::Yes)
+        return std::nullopt;
+    return layout;
 }
 
 } // namespace
@@ -104,13 +124,23 @@ bool LoadBufferFromHexFile(Core &core, const std::string &name, LoadReporting re
         }
         return false;
     }
-    applyHexImage(parse.image, core.st.buffer.DeviceBuffer, core.st.device.WordMask);
+    std::size_t ignored = parse.image.wordsOutside;
+    if (const std::optional<ChipLayout> layout = microchipLayoutChosen(core, parse.image)) {
+        const ChipContents contents = readMicrochipImage(parse.image, *layout);
+        applyContents(contents, core.st.buffer.DeviceBuffer, core.st.device.ConfigWord);
+        if (contents.config) {
+            ShowConfigWord(core);
+            ShowFuseData(core);
+        }
+        ignored = contents.wordsWithoutPlace;
+    } else {
+        applyHexImage(parse.image, core.st.buffer.DeviceBuffer, core.st.device.WordMask);
+    }
     if (parse.image.endRecord)
         core.st.exchange.StopRequest = 1;
-    if (parse.image.wordsOutside > 0) {
+    if (ignored > 0) {
         showBox(core, MessageKind::Warning,
-            "Data Outside the Buffer Was Ignored....\n" + std::to_string(parse.image.wordsOutside)
-                + " words");
+            "Data Outside the Buffer Was Ignored....\n" + std::to_string(ignored) + " words");
     }
     return true;
 }

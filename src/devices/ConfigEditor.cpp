@@ -35,11 +35,6 @@ bool checkBox(EditorPanel &panel, ControlId id)
     return changed;
 }
 
-void showCaption(Core &core)
-{
-    core.ui.setCaption(ControlId::Fuse_Data, "Fuse = " + hex4(core.st.device.ConfigWord));
-}
-
 } // namespace
 
 EditorPanel::Knob &EditorPanel::box(ControlId id)
@@ -202,6 +197,11 @@ std::uint16_t rebuildWord(const ConfigLayout &layout, const EditorPanel &panel, 
     return static_cast<std::uint16_t>(result);
 }
 
+void ShowFuseData(Core &core)
+{
+    core.ui.setCaption(ControlId::Fuse_Data, "Fuse = " + hex4(core.st.device.ConfigWord));
+}
+
 void ShowConfigWord(Core &core)
 {
     DeviceState &device = core.st.device;
@@ -233,7 +233,7 @@ void Osc_SettingsClick(Core &core)
             core.ui.setEnabled(group, isOn(device.ConfigWord, 6));
         }
     }
-    showCaption(core);
+    ShowFuseData(core);
 }
 
 } // namespace ravelin

@@ -59,6 +59,8 @@ std::uint16_t ReadBasicOscillator(const EditorPanel &panel, const ConfigLayout &
 
 // Sets the editor's controls from ConfigWord for the selected family.
 void ShowConfigWord(Core &core);
+// Fuse_Data's caption: "Fuse = " and ConfigWord.
+void ShowFuseData(Core &core);
 // The click handler of every editor control: rebuilds ConfigWord from the
 // controls (once the editor has been shown) and shows it on Fuse_Data.
 void Osc_SettingsClick(Core &core);

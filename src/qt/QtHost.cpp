@@ -141,7 +141,7 @@ MessageAnswer QtHost::messageBox(const MessageBoxRequest &request)
         break;
     case MessageButtons::YesNo:
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box->setDefaultButton(QMessageBox::Yes);
+        box->setDefaultButton(request.defaultNo ? QMessageBox::No : QMessageBox::Yes);
         box->setEscapeButton(QMessageBox::No);
         break;
     }

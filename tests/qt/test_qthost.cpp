@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -136,6 +137,27 @@ private slots:
         QCOMPARE(host.messageBox(request), MessageAnswer::No);
         FileDialogState dialog;
         QCOMPARE(host.runOpenDialog(dialog), std::nullopt);
+    }
+
+    // Enter answers a question with Yes, or with No where the question asks for it.
+    void questionDefault()
+    {
+        QWidget window;
+        window.show();
+        QtHost host;
+        host.setWindow(&window);
+        for (const bool defaultNo : {false, true}) {
+            const ModalAnswerer answerer([](QWidget *modal) {
+                auto *box = qobject_cast<QMessageBox *>(modal);
+                if (!box || !box->isVisible() || !box->defaultButton())
+                    return false;
+                box->defaultButton()->click();
+                return true;
+            });
+            const MessageBoxRequest request {
+                MessageKind::Confirmation, "Load?", MessageButtons::YesNo, {}, defaultNo};
+            QCOMPARE(host.messageBox(request), defaultNo ? MessageAnswer::No : MessageAnswer::Yes);
+        }
     }
 
     // Qt's own dialog matches names without regard to case, other matchers
