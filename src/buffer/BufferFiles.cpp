@@ -11,6 +11,10 @@
 namespace ravelin {
 namespace {
 
+// Far beyond any Intel HEX file of a 12288-word buffer; a larger file is not
+// read into memory.
+constexpr std::size_t HexFileLimit = 64u << 20;
+
 void showBox(Core &core, MessageKind kind, std::string text)
 {
     MessageBoxRequest box;

@@ -10,10 +10,6 @@
 
 namespace ravelin {
 
-// Far beyond any Intel HEX file of a 12288-word buffer; a larger file is not
-// read into memory.
-inline constexpr std::size_t HexFileLimit = 64u << 20;
-
 // A binary file: the file image, word i at offset 2 i, low byte first.
 inline constexpr std::size_t BinaryFileBytes = 2 * FileImageWords;
 

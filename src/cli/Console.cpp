@@ -155,7 +155,12 @@ bool Console::findProgrammer(Report &report)
 bool Console::loadFile(Report &report, const std::string &name)
 {
     const std::size_t boxes = m_host.boxTexts.size();
-    const ImageLoad loaded = loadImage(core(), name, m_options.inLayout);
+    // The loader asks before it reads a file in Microchip's layout: Yes
+    // unless the command line asked for this program's own layout.
+    m_host.questionAnswer
+        = m_options.inLayout == Layout::Native ? MessageAnswer::No : MessageAnswer::Yes;
+    const ImageLoad loaded = loadImage(core(), name);
+    m_host.questionAnswer = MessageAnswer::No;
     for (std::size_t i = boxes; i < m_host.boxTexts.size(); ++i)
         report.messages.push_back(m_host.boxTexts[i]);
     if (!loaded.ok) {

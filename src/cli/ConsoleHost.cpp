@@ -137,7 +137,10 @@ MessageAnswer ConsoleHost::messageBox(const MessageBoxRequest &request)
     // The empty box is the pause while the user sets the jumpers: passed.
     if (request.text.empty())
         return answer;
-    boxTexts.push_back(request.text);
+    if (request.buttons == MessageButtons::YesNo)
+        boxTexts.push_back(request.text + (answer == MessageAnswer::Yes ? " Yes" : " No"));
+    else
+        boxTexts.push_back(request.text);
     return answer;
 }
 

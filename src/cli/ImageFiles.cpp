@@ -2,7 +2,6 @@
 
 #include "buffer/BufferFiles.h"
 #include "buffer/FileAccess.h"
-#include "buffer/IntelHex.h"
 #include "buffer/MicrochipLayout.h"
 
 #include <algorithm>
@@ -19,72 +18,48 @@ bool binaryName(const std::string &name)
     return lower.ends_with(".bin");
 }
 
-void showError(Core &core, MessageKind kind, std::string text)
-{
-    core.host.messageBox({kind, std::move(text), MessageButtons::Ok, {}});
-}
-
-// What the chip holds where an assembler's file gives nothing: the blank
-// word, the erased EEPROM byte.
-void blankChip(Core &core, const ChipLayout &layout)
-{
-    BufferWords &buffer = core.st.buffer.DeviceBuffer;
-    std::fill_n(buffer.begin(), layout.programWords, layout.wordMask());
-    std::fill_n(buffer.begin() + 0x2000, layout.eepromBytes, std::uint16_t {0x00FF});
-    std::fill_n(buffer.begin() + 0x2100, 4, layout.wordMask());
-}
+// No word of a chip's file is this: a configuration word or EEPROM byte the
+// file gave replaces it, so what is left of it shows what the file lacked.
+constexpr std::uint16_t NotGiven = 0xFFFF;
 
 } // namespace
 
-ImageLoad loadImage(Core &core, const std::string &name, std::optional<Layout> layout)
+ImageLoad loadImage(Core &core, const std::string &name)
 {
     ImageLoad load;
+    // This program's own files are whole images (program memory, data EEPROM
+    // and ID words, no configuration word), loaded as the window loads them.
     if (binaryName(name)) {
-        // This program's own files are whole images: program memory, data
-        // EEPROM and ID words, but no configuration word.
         load.ok = LoadBufferFromBinaryFile(core, name);
         load.hasEeprom = load.ok;
         return load;
     }
     const std::optional<ChipLayout> chip = selectedLayout(core.st.device);
-    if (layout == Layout::Native || !chip) {
+    if (!chip) {
         load.ok = LoadBufferFromHexFile(core, name);
         load.hasEeprom = load.ok;
         return load;
     }
+    // An assembler's file gives only the words it uses: the others are what
+    // an erased chip holds.
+    BufferWords &buffer = core.st.buffer.DeviceBuffer;
+    std::fill_n(buffer.begin(), chip->programWords, chip->wordMask());
+    std::fill_n(buffer.begin() + 0x2000, chip->eepromBytes, NotGiven);
+    std::fill_n(buffer.begin() + 0x2100, 4, chip->wordMask());
+    std::uint16_t &config = core.st.device.ConfigWord;
+    const std::uint16_t configBefore = config;
+    config = NotGiven;
 
-    const FileBytes file = readFileBytes(name, HexFileLimit);
-    if (!file.error.empty() || file.truncated) {
-        showError(core, MessageKind::Error,
-            "Could Not Load Buffer....\n" + name + ": "
-                + (file.truncated ? "larger than any Intel HEX file of the buffer" : file.error));
-        return load;
+    load.ok = LoadBufferFromHexFile(core, name);
+    load.hasConfig = load.ok && config != NotGiven;
+    if (!load.hasConfig)
+        config = configBefore;
+    for (std::size_t n = 0; n < chip->eepromBytes; ++n) {
+        std::uint16_t &byte = buffer[0x2000 + n];
+        load.hasEeprom = load.hasEeprom || (load.ok && byte != NotGiven);
+        if (byte == NotGiven)
+            byte = 0x00FF;
     }
-    const HexParse parse = parseIntelHex(
-        std::string_view(reinterpret_cast<const char *>(file.bytes.data()), file.bytes.size()));
-    if (parse.error) {
-        showError(core, MessageKind::Error,
-            "Invalid Hex File....\nLine " + std::to_string(parse.error->line) + ": "
-                + parse.error->what);
-        return load;
-    }
-    // A file this program wrote is read as the window reads it.
-    if (!layout && !usesMicrochipLayout(parse.image, *chip)) {
-        load.ok = LoadBufferFromHexFile(core, name);
-        load.hasEeprom = load.ok;
-        return load;
-    }
-    const ChipContents contents = readMicrochipImage(parse.image, *chip);
-    blankChip(core, *chip);
-    applyContents(contents, core.st.buffer.DeviceBuffer, core.st.device.ConfigWord);
-    if (contents.wordsWithoutPlace > 0) {
-        showError(core, MessageKind::Warning,
-            "Data Outside the Buffer Was Ignored....\n" + std::to_string(contents.wordsWithoutPlace)
-                + " words");
-    }
-    load.ok = true;
-    load.hasEeprom = contents.hasEeprom();
-    load.hasConfig = contents.config.has_value();
     return load;
 }
 

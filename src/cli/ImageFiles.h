@@ -17,11 +17,12 @@ struct ImageLoad
     bool hasConfig = false; // the file gives the configuration word (now in ConfigWord)
 };
 
-// Loads a file into the buffer (and ConfigWord) for the selected device: a
-// .bin file as this program's binary file, Intel HEX in the layout given, or
-// recognised from the file when none is. A file that does not load leaves the
-// buffer as it was; the reason is shown in a box.
-ImageLoad loadImage(Core &core, const std::string &name, std::optional<Layout> layout);
+// Loads a file into the buffer (and ConfigWord) for the selected device with
+// the window's loaders: a .bin file as this program's binary file, Intel HEX
+// in Microchip's layout when the loader recognises it and the host answers its
+// question Yes. Words the file does not give are left blank; the reason a file
+// did not load is shown in a box.
+ImageLoad loadImage(Core &core, const std::string &name);
 
 // Writes the buffer (and ConfigWord) to a file: .bin as the binary file,
 // Intel HEX in the layout given. Why it could not be written, or empty.

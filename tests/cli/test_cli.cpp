@@ -362,6 +362,9 @@ private slots:
         QTest::newRow("bad file") << QStringList {"--sim", "--virtual-time", "program", "-d",
             "16F84A", "-i", data("hex/malformed/bad_checksum.hex"), "--config", "3FF1"}
                                   << 4 << "Invalid Hex File....";
+        QTest::newRow("gpasm file read as own layout") << QStringList {"--sim", "--virtual-time",
+            "program", "-d", "16F84A", "-i", f84, "--layout", "native"}
+                                                       << 2 << "no configuration word in";
         QTest::newRow("missing file") << QStringList {"--sim", "--virtual-time", "verify", "-d",
             "16F84A", "-i", "nothing.hex"}
                                       << 4 << "Could Not Load Buffer....";
