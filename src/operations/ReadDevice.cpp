@@ -61,11 +61,36 @@ void readWords(Core &core, Scratch &scratch, unsigned first, unsigned last, std:
     }
 }
 
-void serial14Read(Core &core, Scratch &scratch)
+// Program memory 128 words a packet: the target's address counter moves on
+// by a whole block, so the data EEPROM and configuration reads that follow
+// start where the word-by-word read would leave them.
+void readBlocks(Core &core, Scratch &scratch, unsigned last)
+{
+    OperationState &op = core.st.op;
+    for (unsigned b = 0; b <= last / 128u; ++b) {
+        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
+        if (mustEnd(core))
+            return;
+        ReadBlock(core);
+        if (linkLost(core))
+            return;
+        for (unsigned k = 0; k < 128 && b * 128 + k <= last; ++k)
+            scratch.words[b * 128 + k] = blockWord(core, k);
+    }
+}
+
+void serial14Read(Core &core, Scratch &scratch, ProgramReading reading)
 {
     OperationState &op = core.st.op;
     op.ReadCommand = target::ReadProgram;
-    readWords(core, scratch, 0, lastProgramWord(core), 0xFFFF);
+    switch (reading) {
+    case ProgramReading::WordByWord:
+        readWords(core, scratch, 0, lastProgramWord(core), 0xFFFF);
+        break;
+    case ProgramReading::Blocks:
+        readBlocks(core, scratch, lastProgramWord(core));
+        break;
+    }
     if (core.st.device.eeSizeCode > 0) {
         op.ReadCommand = target::ReadData;
         readWords(core, scratch, 0x2000, core.st.device.LastEEAddress, 0x00FF);
@@ -98,7 +123,7 @@ void serial12Read(Core &core, Scratch &scratch)
 
 } // namespace
 
-void Move_EpromClick(Core &core)
+void Move_EpromClick(Core &core, ProgramReading reading)
 {
     const LinkBusyScope busy(core);
     BusyStep(core);
@@ -116,7 +141,7 @@ void Move_EpromClick(Core &core)
         parallelRead(core, scratch);
         break;
     case Method::Serial14:
-        serial14Read(core, scratch);
+        serial14Read(core, scratch, reading);
         break;
     case Method::Serial12:
         serial12Read(core, scratch);

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "app/MainForm.h"
+#include "app/WindowModel.h"
+#include "cli/ConsoleHost.h"
+#include "cli/ImageFiles.h"
+#include "cli/Progress.h"
+#include "cli/Report.h"
+#include "link/Transport.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace ravelin::cli {
+
+// What the command line chose, beyond the command itself.
+struct Options
+{
+    std::string device; // as the user wrote it
+    std::string input;
+    std::string output;
+    std::optional<Layout> inLayout; // empty: recognised from the file
+    Layout outLayout = Layout::Microchip;
+    std::optional<std::uint16_t> config;
+    bool erase = true;
+    bool eeprom = true;
+    bool verify = true;
+    int verifyVolts = 5; // V_Verify: 3, 5 or 6
+    bool progress = false; // a bar on stderr
+    bool virtualTime = false; // the simulator's time, not the wall clock's
+};
+
+// The core on a window model nobody sees, driven by one command: the console
+// counterpart of the Qt window's session.
+class Console
+{
+public:
+    // The link is made on the console's clock (the simulator keeps its time).
+    using TransportFactory = std::function<std::unique_ptr<Transport>(Clock &clock)>;
+    Console(const TransportFactory &makeTransport, Options options);
+    ~Console();
+    Console(const Console &) = delete;
+    Console &operator=(const Console &) = delete;
+
+    ConsoleHost &host() { return m_host; }
+    Core &core() { return m_form.core(); }
+
+    Report devices(const std::string &filter);
+    Report jumpers();
+    Report fuses(std::uint16_t word);
+    Report detect();
+    Report blank();
+    Report erase();
+    Report read();
+    Report program();
+    Report verify();
+    Report convert();
+    Report updateFirmware(const std::string &file);
+
+private:
+    // Each returns false when the command cannot go on; the report says why.
+    bool chooseDevice(Report &report);
+    bool findProgrammer(Report &report);
+    bool loadFile(Report &report, const std::string &name);
+    bool needConfigWord(Report &report);
+    bool saveFile(Report &report, const std::string &name);
+    // Runs one routine and takes its ending into the report; false when the
+    // link failed or a stop was asked for.
+    bool runStep(Report &report, void (*routine)(Core &));
+    bool runRead(Report &report);
+    // A verify whose mismatches are read a second time before they count.
+    bool verifyTwice(Report &report, void (*routine)(Core &));
+    void harvestMemo(Report &report, bool keepMismatches);
+    void begin(Report &report, const std::string &command);
+
+    Options m_options;
+    WindowModel m_ui;
+    AppState m_state;
+    ConsoleHost m_host;
+    std::unique_ptr<Transport> m_transport;
+    MainForm m_form;
+    std::unique_ptr<ProgressLine> m_progress;
+    bool m_fileHasEeprom = false;
+    bool m_fileHasConfig = false;
+    std::uint64_t m_startUs = 0;
+};
+
+// Parses a mismatch line of Memo1 ("0012  EXPECTED-3FFF  FOUND-0000").
+std::optional<Mismatch> parseMismatchLine(const std::string &line);
+
+} // namespace ravelin::cli

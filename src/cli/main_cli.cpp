@@ -1,0 +1,349 @@
+#include "cli/Console.h"
+#include "operations/Outcome.h"
+#include "sim/SimOptions.h"
+#include "sim/SimProgrammer.h"
+
+#ifdef RAVELIN_CLI_WITH_FTDI
+#include "link/ftdi/FtdiTransport.h"
+#endif
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <chrono>
+#include <fstream>
+#include <iostream>
+#include <unistd.h>
+
+using namespace ravelin;
+using namespace ravelin::cli;
+
+namespace {
+
+// The simulator's own options, with the meaning ravelin-sim gives them; the
+// values go to its parser as they were written.
+struct SimOption
+{
+    const char *name;
+    const char *value; // its name in the help, nullptr for a flag
+    const char *help;
+};
+constexpr SimOption SimOptions[] {
+    {"--trace", "FILE", "append every packet to FILE"},
+    {"--firmware", "MAJOR.MINOR", "firmware version MAJOR.MINOR"},
+    {"--devices", "N", "FTDI devices on the bus: 0, 1 or 2"},
+    {"--latency", "MS", "reply latency in ms"},
+    {"--silent", nullptr, "a programmer that never answers"},
+    {"--unplug-after", "PACKETS", "unplug after PACKETS packets"},
+    {"--chip", "NAME", "the chip in the socket (a device caption) or none"},
+    {"--load", "FILE", "the chip's contents at start (Intel HEX)"},
+    {"--save", "FILE", "where the chip's contents go at the end (Intel HEX)"},
+    {"--stuck-word", "ADDR", "a word that never takes a value (hex address)"},
+    {"--slow-word", "ADDR:PULSES", "ADDR:PULSES, a word that needs that many pulses"},
+    {"--fail-at-3v", nullptr, "a chip that reads wrong at 3 volts"},
+    {"--protected-read", "zeros|xor", "code protection reads as zeros or xor"},
+    {"--no-calibration", nullptr, "no factory calibration word"},
+    {"--floating", "WORD", "what an empty socket reads (hex word)"},
+};
+constexpr std::size_t SimOptionCount = std::size(SimOptions);
+
+std::optional<std::uint16_t> hexWord(std::string text)
+{
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X'))
+        text.erase(0, 2);
+    std::uint32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, 16);
+    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || value > 0xFFFF)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(value);
+}
+
+std::optional<Layout> layoutNamed(const std::string &name)
+{
+    if (name == "native")
+        return Layout::Native;
+    if (name == "microchip")
+        return Layout::Microchip;
+    return std::nullopt;
+}
+
+int usageError(const std::string &why)
+{
+    std::cerr << "ravelin-cli: " << why << '\n';
+    return static_cast<int>(Status::Usage);
+}
+
+void print(const Report &report, bool json, bool quiet)
+{
+    if (json) {
+        std::cout << toJson(report) << '\n';
+        return;
+    }
+    for (const std::string &line : report.output)
+        std::cout << line << '\n';
+    for (const Mismatch &m : report.mismatches)
+        std::cout << mismatchLine(m.address, m.expected, m.found) << '\n';
+    if (!quiet || report.status != Status::Ok) {
+        for (const std::string &line : report.messages)
+            std::cerr << line << '\n';
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    CLI::App app {"ravelin-cli: program, verify, read and erase PIC12/PIC16 devices on the "
+                  "USB programmer, or on the simulated one with --sim."};
+    app.set_version_flag("--version", "ravelin-cli " RAVELIN_VERSION);
+    app.require_subcommand(1, 1);
+    app.fallthrough();
+
+    bool sim = false;
+    bool json = false;
+    bool quiet = false;
+    int volts = 5;
+    app.add_flag("--sim", sim, "use the simulated programmer (every ravelin-sim option applies)");
+    bool virtualTime = false;
+    app.add_flag("--virtual-time", virtualTime,
+           "simulated time: sleeps and waits cost no real time (scripted runs)")
+        ->group("Simulator (with --sim)");
+    app.add_flag("--json", json, "print one JSON object on stdout");
+    app.add_flag("-q,--quiet", quiet, "no progress bar, no messages unless it failed");
+    app.add_option("-V,--verify-volts", volts, "the verify supply, 3, 5 or 6 volts (V_Verify)")
+        ->type_name("VOLTS")
+        ->check(CLI::IsMember({3, 5, 6}));
+
+    std::array<std::string, SimOptionCount> simValues;
+    std::array<bool, SimOptionCount> simFlags {};
+    for (std::size_t i = 0; i < SimOptionCount; ++i) {
+        const SimOption &option = SimOptions[i];
+        CLI::Option *added = option.value != nullptr
+            ? app.add_option(option.name, simValues[i], option.help)->type_name(option.value)
+            : app.add_flag(option.name, simFlags[i], option.help);
+        added->group("Simulator (with --sim)");
+    }
+
+    Options options;
+    std::string inLayout;
+    std::string outLayout;
+    std::string filter;
+    std::string word;
+    std::string config;
+    std::string firmwareFile;
+    const auto device = [&options](CLI::App *command) {
+        command
+            ->add_option(
+                "-d,--device", options.device, "the device, as 16F628A, PIC16F84A, 12C508 ...")
+            ->type_name("DEVICE")
+            ->required();
+    };
+
+    CLI::App *devices = app.add_subcommand("devices",
+        "list the devices (name, package, size, EEPROM bytes, erasable, jumper diagram)");
+    devices->add_option("FILTER", filter, "only the devices whose name holds this")
+        ->type_name("FILTER");
+    CLI::App *jumpers
+        = app.add_subcommand("jumpers", "print the device's socket and jumper drawing");
+    device(jumpers);
+    CLI::App *fuses = app.add_subcommand("fuses", "what a configuration word means on the device");
+    device(fuses);
+    fuses->add_option("WORD", word, "the configuration word, hex")->type_name("WORD")->required();
+    CLI::App *detect
+        = app.add_subcommand("detect", "find the programmer and print its firmware version");
+    CLI::App *blank = app.add_subcommand("blank", "check that the device is blank");
+    device(blank);
+    CLI::App *erase = app.add_subcommand("erase", "erase a flash device");
+    device(erase);
+    CLI::App *read = app.add_subcommand(
+        "read", "read program memory, ID words, configuration word and data EEPROM into a file");
+    device(read);
+    read->add_option("-o,--output", options.output, "the file (.hex or .bin)")
+        ->type_name("FILE")
+        ->required();
+    read->add_option(
+            "--layout", outLayout, "Intel HEX layout written: microchip (default) or native")
+        ->type_name("LAYOUT")
+        ->check(CLI::IsMember({"microchip", "native"}));
+    CLI::App *program
+        = app.add_subcommand("program", "erase, program and verify the device from a file");
+    device(program);
+    program->add_option("-i,--input", options.input, "the file (.hex or .bin)")
+        ->type_name("FILE")
+        ->required();
+    program->add_option("--config", config, "the configuration word, hex (else the file's)")
+        ->type_name("WORD");
+    program->add_flag(
+        "--no-erase", [&options](std::int64_t) { options.erase = false; }, "do not erase first");
+    program->add_flag(
+        "--no-eeprom", [&options](std::int64_t) { options.eeprom = false; },
+        "leave the data EEPROM alone");
+    program->add_flag(
+        "--no-verify", [&options](std::int64_t) { options.verify = false; },
+        "do not verify afterwards");
+    program
+        ->add_option("--layout", inLayout,
+            "Intel HEX layout read: microchip or native (default: recognised)")
+        ->type_name("LAYOUT")
+        ->check(CLI::IsMember({"microchip", "native"}));
+    CLI::App *verify = app.add_subcommand("verify", "compare the device with a file");
+    device(verify);
+    verify->add_option("-i,--input", options.input, "the file (.hex or .bin)")
+        ->type_name("FILE")
+        ->required();
+    verify->add_option("--config", config, "the configuration word, hex (else the file's)")
+        ->type_name("WORD");
+    verify
+        ->add_option("--layout", inLayout,
+            "Intel HEX layout read: microchip or native (default: recognised)")
+        ->type_name("LAYOUT")
+        ->check(CLI::IsMember({"microchip", "native"}));
+    CLI::App *convert = app.add_subcommand(
+        "convert", "convert between the two Intel HEX layouts and the binary file");
+    device(convert);
+    convert->add_option("IN", options.input, "the file read")->type_name("FILE")->required();
+    convert->add_option("OUT", options.output, "the file written")->type_name("FILE")->required();
+    convert->add_option("--config", config, "the configuration word, hex (else the file's)")
+        ->type_name("WORD");
+    convert
+        ->add_option("--from", inLayout, "layout of IN: microchip or native (default: recognised)")
+        ->type_name("LAYOUT")
+        ->check(CLI::IsMember({"microchip", "native"}));
+    convert->add_option("--to", outLayout, "layout of OUT: microchip (default) or native")
+        ->type_name("LAYOUT")
+        ->check(CLI::IsMember({"microchip", "native"}));
+    CLI::App *update
+        = app.add_subcommand("update-firmware", "send a firmware update file to the programmer");
+    update->add_option("FILE", firmwareFile, "the update file")->type_name("FILE")->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &error) {
+        const int code = app.exit(error);
+        return code == 0 ? 0 : static_cast<int>(Status::Usage);
+    }
+
+    if (!config.empty()) {
+        options.config = hexWord(config);
+        if (!options.config)
+            return usageError("--config needs a hex word: " + config);
+    }
+    options.inLayout = layoutNamed(inLayout);
+    options.outLayout = layoutNamed(outLayout).value_or(Layout::Microchip);
+    options.verifyVolts = volts;
+    options.progress = !quiet && ::isatty(STDERR_FILENO) == 1;
+
+    std::vector<std::string> simArguments;
+    for (std::size_t i = 0; i < SimOptionCount; ++i) {
+        if (app.count(SimOptions[i].name) == 0)
+            continue;
+        simArguments.emplace_back(SimOptions[i].name);
+        if (SimOptions[i].value != nullptr)
+            simArguments.push_back(simValues[i]);
+    }
+    if (!sim && virtualTime)
+        simArguments.insert(simArguments.begin(), "--virtual-time");
+    options.virtualTime = virtualTime;
+    if (!sim && !simArguments.empty())
+        return usageError(simArguments.front() + " needs --sim");
+
+    std::optional<sim::SimCommandLine> simLine;
+    sim::SimSocket socket;
+    std::ofstream trace;
+    if (sim) {
+        const sim::SimCommandLineResult parsed = sim::parseSimCommandLine(simArguments);
+        if (!parsed.options)
+            return usageError(parsed.error);
+        simLine = parsed.options;
+        socket = sim::buildSocket(*simLine);
+        if (!socket.error.empty()) {
+            std::cerr << "ravelin-cli: " << socket.error << '\n';
+            return static_cast<int>(Status::FileError);
+        }
+        if (simLine->traceFile) {
+            trace.open(*simLine->traceFile, std::ios::out | std::ios::app);
+            if (!trace) {
+                std::cerr << "ravelin-cli: cannot open the trace file " << *simLine->traceFile
+                          << '\n';
+                return static_cast<int>(Status::FileError);
+            }
+        }
+    }
+#ifndef RAVELIN_CLI_WITH_FTDI
+    if (!sim) {
+        std::cerr << "ravelin-cli: built without the USB programmer: use --sim\n";
+        return static_cast<int>(Status::NoProgrammer);
+    }
+#endif
+
+    sim::SimProgrammer *simProgrammer = nullptr;
+    const Console::TransportFactory makeTransport
+        = [&](Clock &clock) -> std::unique_ptr<Transport> {
+        if (simLine) {
+            auto programmer
+                = std::make_unique<sim::SimProgrammer>(clock, simLine->programmer, socket.target());
+            if (trace.is_open()) {
+                programmer->setTraceSink([&trace](std::string_view line) {
+                    trace << line << '\n';
+                    trace.flush();
+                });
+            }
+            simProgrammer = programmer.get();
+            return programmer;
+        }
+#ifdef RAVELIN_CLI_WITH_FTDI
+        return std::make_unique<FtdiTransport>();
+#else
+        return nullptr;
+#endif
+    };
+
+    const auto started = std::chrono::steady_clock::now();
+    installInterruptHandler();
+    Report report;
+    {
+        Console console(makeTransport, options);
+        if (simProgrammer)
+            console.host().setWakeSource(
+                [simProgrammer] { return simProgrammer->nextArrivalUs(); });
+        if (devices->parsed())
+            report = console.devices(filter);
+        else if (jumpers->parsed())
+            report = console.jumpers();
+        else if (fuses->parsed()) {
+            const std::optional<std::uint16_t> value = hexWord(word);
+            if (!value)
+                return usageError("WORD needs a hex word: " + word);
+            report = console.fuses(*value);
+        } else if (detect->parsed())
+            report = console.detect();
+        else if (blank->parsed())
+            report = console.blank();
+        else if (erase->parsed())
+            report = console.erase();
+        else if (read->parsed())
+            report = console.read();
+        else if (program->parsed())
+            report = console.program();
+        else if (verify->parsed())
+            report = console.verify();
+        else if (convert->parsed())
+            report = console.convert();
+        else if (update->parsed())
+            report = console.updateFirmware(firmwareFile);
+    }
+    if (interruptsSeen() > 0)
+        report.fail(Status::Stopped);
+
+    // What the program left in the simulated chip, for --save.
+    if (simLine) {
+        if (const std::string error = sim::saveSocket(socket, *simLine); !error.empty()) {
+            report.messages.push_back("--save: " + error);
+            report.fail(Status::FileError);
+        }
+    }
+    report.seconds
+        = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    print(report, json, quiet);
+    return static_cast<int>(report.status);
+}

@@ -1,0 +1,467 @@
+// ravelin-cli: the block read against the window's read, device names, and
+// whole commands run as a process on the simulated programmer.
+#include "ChipRig.h"
+
+#include "app/Format.h"
+#include "buffer/IntelHex.h"
+#include "cli/Console.h"
+#include "cli/DeviceNames.h"
+#include "operations/ReadDevice.h"
+#include "sim/FaultyTransport.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ravelin;
+using namespace ravelin::test;
+
+namespace {
+
+struct Run
+{
+    int exit = -1;
+    QString out;
+    QString err;
+};
+
+Run runCli(const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(RAVELIN_CLI), arguments);
+    process.waitForFinished(240'000);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+        QString::fromUtf8(process.readAllStandardOutput()),
+        QString::fromUtf8(process.readAllStandardError())};
+}
+
+QString data(const char *relative)
+{
+    return QString::fromStdString(testFile(relative));
+}
+
+// What a chip holds after loading an image: words compared as the chip keeps them.
+std::unique_ptr<sim::SimChip> chipFrom(const std::string &chip, const QString &file)
+{
+    std::unique_ptr<sim::SimChip> image = sim::makeChip(chip);
+    if (!sim::loadHexFile(*image, file.toStdString()).ok)
+        return nullptr;
+    return image;
+}
+
+// Program words (the factory calibration word aside), ID words, configuration
+// word and (when the device list gives the chip one) data EEPROM of two
+// images; the first difference, or empty.
+std::string difference(const sim::SimChip &a, const sim::SimChip &b, bool eeprom)
+{
+    const sim::ChipInfo &info = a.info();
+    for (unsigned w = 0; w < info.programWords; ++w) {
+        if (info.calibrationAddress != 0 && w == info.calibrationAddress)
+            continue;
+        if (a.word(std::uint16_t(w)) != b.word(std::uint16_t(w)))
+            return "word " + hex4(w);
+    }
+    for (int i = 0; i < 4; ++i) {
+        if (a.id(i) != b.id(i))
+            return "ID " + std::to_string(i);
+    }
+    if ((a.config() & 0x0FFF) != (b.config() & 0x0FFF))
+        return "config " + hex4(a.config()) + " " + hex4(b.config());
+    for (std::size_t n = 0; eeprom && n < info.eepromBytes; ++n) {
+        if (a.eeprom(n) != b.eeprom(n))
+            return "EEPROM " + std::to_string(n);
+    }
+    return {};
+}
+
+// A console on the simulator with a 16F84A in the socket holding a pattern,
+// one reply corrupted on the way.
+struct FaultyConsole
+{
+    FaultyConsole(cli::Options options, std::optional<std::uint64_t> corruptPacket)
+    {
+        for (unsigned a = 0; a < chip->info().programWords; ++a)
+            chip->setWord(std::uint16_t(a), std::uint16_t((a * 0x0107 + 0x0123) & 0x3FFF));
+        faults.corruptReplyPacket = corruptPacket;
+        options.device = "16F84A";
+        console = std::make_unique<cli::Console>(
+            [this](Clock &clock) {
+                programmer = std::make_unique<sim::SimProgrammer>(clock, sim::ProgrammerOptions {});
+                programmer->setSocket(chip.get());
+                programmer->setTraceSink([this](std::string_view line) {
+                    if (line.starts_with("TX"))
+                        sent.emplace_back(line);
+                });
+                return std::make_unique<sim::FaultyTransport>(*programmer, faults);
+            },
+            options);
+    }
+    // The number of the first block read packet (the first packet is 1).
+    std::uint64_t firstBlockRead() const
+    {
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            if (sent[i].starts_with("TX 54"))
+                return i + 1;
+        }
+        return 0;
+    }
+
+    std::unique_ptr<sim::SimChip> chip = sim::makeChip("16F84/A");
+    sim::LinkFaults faults;
+    std::unique_ptr<sim::SimProgrammer> programmer;
+    std::vector<std::string> sent;
+    std::unique_ptr<cli::Console> console;
+};
+
+} // namespace
+
+class CliTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The block read gives the image the window's word-by-word read gives, on
+    // one chip of every family.
+    void blockReadMatchesWordRead()
+    {
+        std::vector<Family> seen;
+        for (const CatalogueRow &row : DeviceCatalogue) {
+            if (row.isSeparator() || std::find(seen.begin(), seen.end(), row.family) != seen.end())
+                continue;
+            seen.push_back(row.family);
+            const std::string caption(row.caption);
+            ChipRig rig(caption);
+            QVERIFY(rig.chip);
+            const std::uint16_t mask = rig.chip->blankWord();
+            for (unsigned a = 0; a < rig.chip->info().programWords; ++a)
+                rig.chip->setWord(std::uint16_t(a), std::uint16_t((a * 0x0107 + 0x0123) & mask));
+            for (std::size_t n = 0; n < rig.chip->info().eepromBytes; ++n)
+                rig.chip->setEeprom(n, std::uint8_t(n * 7 + 3));
+
+            Move_EpromClick(rig.core(), ProgramReading::WordByWord);
+            const BufferWords byWord = rig.st.buffer.DeviceBuffer;
+            const std::uint16_t config = rig.st.device.ConfigWord;
+            rig.st.buffer.DeviceBuffer.fill(0);
+            rig.st.device.ConfigWord = 0;
+            rig.trace.clear();
+            Move_EpromClick(rig.core(), ProgramReading::Blocks);
+            QVERIFY2(rig.st.buffer.DeviceBuffer == byWord, caption.c_str());
+            QCOMPARE(rig.st.device.ConfigWord, config);
+            QCOMPARE(rig.status(), std::string("Device Has Been Moved to Buffer..."));
+            // The 14-bit serial parts' program memory in 128-word packets.
+            const bool blocks = methodOf(row.family) == Method::Serial14;
+            QCOMPARE(rig.sent().size() < row.LastProgramAddress, blocks);
+        }
+        QCOMPARE(seen.size(), std::size_t(25));
+    }
+
+    // A word misread once: the read that checks itself writes nothing and
+    // names the address (exit 3); a verify reads the word again and passes.
+    void misreadWord()
+    {
+        QTemporaryDir folder;
+        cli::Options options;
+        options.output = (folder.path() + "/clean.hex").toStdString();
+        options.outLayout = cli::Layout::Native;
+        FaultyConsole clean(options, std::nullopt);
+        QCOMPARE(clean.console->read().status, cli::Status::Ok);
+        const std::uint64_t firstBlock = clean.firstBlockRead();
+        QVERIFY(firstBlock > 0);
+        const std::uint16_t config = clean.console->core().st.device.ConfigWord;
+
+        // Byte 4 of a block reply is the high byte of its third word.
+        options.output = (folder.path() + "/misread.hex").toStdString();
+        FaultyConsole misread(options, firstBlock);
+        const cli::Report read = misread.console->read();
+        QCOMPARE(read.status, cli::Status::NoProgrammer);
+        QCOMPARE(read.mismatches.size(), std::size_t(1));
+        QCOMPARE(read.mismatches[0].address, std::uint16_t(2));
+        QVERIFY(!QFile::exists(folder.path() + "/misread.hex"));
+
+        options.input = (folder.path() + "/clean.hex").toStdString();
+        options.inLayout = cli::Layout::Native;
+        options.config = config;
+        FaultyConsole verify(options, firstBlock);
+        const cli::Report verified = verify.console->verify();
+        QCOMPARE(verified.status, cli::Status::Ok);
+        QVERIFY(verified.mismatches.empty());
+        // The first pass did see the misread word.
+        QCOMPARE(verified.messages.front(), std::string("Device Did NOT Verify to Buffer..."));
+    }
+
+    void deviceNames_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("device"); // empty: none; then the first candidate
+        QTest::addColumn<QString>("candidate");
+        QTest::newRow("caption") << "16F84/A"
+                                 << "16F84/A"
+                                 << "";
+        QTest::newRow("base of a variant") << "16f84"
+                                           << "16F84/A"
+                                           << "";
+        QTest::newRow("variant with PIC") << "PIC16F84A"
+                                          << "16F84/A"
+                                          << "";
+        QTest::newRow("list text name") << "pic12ce518"
+                                        << "12C518"
+                                        << "";
+        QTest::newRow("caption of that row") << "12C518"
+                                             << "12C518"
+                                             << "";
+        QTest::newRow("letter replaced") << "16c62b"
+                                         << "16C62A/B/C"
+                                         << "";
+        QTest::newRow("exact before longer") << "16F628"
+                                             << "16F628"
+                                             << "";
+        QTest::newRow("LF part") << "16lf628a"
+                                 << "16LF628A"
+                                 << "";
+        QTest::newRow("prefix of several") << "16F87"
+                                           << ""
+                                           << "16F870";
+        QTest::newRow("typing error") << "16F8777A"
+                                      << ""
+                                      << "16F877A";
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << "";
+    }
+    void deviceNames()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, device);
+        QFETCH(QString, candidate);
+        const cli::DeviceMatch match = cli::matchDevice(written.toStdString());
+        if (!device.isEmpty()) {
+            QVERIFY(match.row >= 0);
+            QCOMPARE(QString::fromUtf8(cli::captionOfRow(std::size_t(match.row))), device);
+            return;
+        }
+        QCOMPARE(match.row, -1);
+        if (!candidate.isEmpty()) {
+            QVERIFY(!match.candidates.empty());
+            QCOMPARE(QString::fromUtf8(cli::captionOfRow(match.candidates.front())), candidate);
+        }
+    }
+
+    // No name answers for two rows: a name always means one device.
+    void everyNameIsOneDevice()
+    {
+        std::map<std::string, std::size_t> owner;
+        std::size_t devices = 0;
+        for (std::size_t row = 0; row < DeviceCatalogue.size(); ++row) {
+            const std::vector<std::string> names = cli::namesOfRow(row);
+            devices += names.empty() ? 0 : 1;
+            for (const std::string &name : names) {
+                const auto [at, fresh] = owner.emplace(name, row);
+                QVERIFY2(fresh || at->second == row, name.c_str());
+            }
+        }
+        QCOMPARE(devices, std::size_t(97));
+    }
+
+    // Whole commands on the simulator, one device of each family group.
+    void scenarios_data()
+    {
+        QTest::addColumn<QString>("chip");
+        QTest::addColumn<QString>("file"); // a gpasm file
+        QTest::addColumn<QString>("other"); // a file the chip does not hold
+        QTest::newRow("16F84/A flash") << "16F84/A" << data("hex/valid/f84a_blink.inhx8m.hex")
+                                       << data("hex/valid/f628a_eeprom.inhx8m.hex");
+        QTest::newRow("16F628A flash, EEPROM")
+            << "16F628A" << data("hex/valid/f628a_eeprom.inhx32.hex")
+            << data("hex/valid/f84a_blink.inhx8m.hex");
+        QTest::newRow("16F877A rows, EEPROM")
+            << "16F877A" << data("hex/valid/f877a_bigtable.inhx8m.hex")
+            << data("hex/valid/f84a_blink.inhx8m.hex");
+        QTest::newRow("12C508/A 12-bit") << "12C508/A" << data("hex/valid/c508a_osccal.inhx8m.hex")
+                                         << data("hex/valid/c54_counter.inhx8m.hex");
+        QTest::newRow("16C54 parallel") << "16C54" << data("hex/valid/c54_counter.inhx8m.hex")
+                                        << data("hex/valid/c508a_osccal.inhx8m.hex");
+    }
+    void scenarios()
+    {
+        QFETCH(QString, chip);
+        QFETCH(QString, file);
+        QFETCH(QString, other);
+        QTemporaryDir folder;
+        const QString dir = folder.path();
+        const QStringList sim {"--sim", "--virtual-time", "--chip", chip};
+        const std::string name = chip.toStdString();
+        const bool eeprom = DeviceCatalogue[std::size_t(catalogueRow(name))].eeSizeCode > 0;
+
+        // Program into a blank chip: the chip then holds the file.
+        Run run = runCli(
+            sim + QStringList {"--save", "chip.hex", "program", "-d", chip, "-i", file}, dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const auto expected = chipFrom(name, file);
+        const auto programmed = chipFrom(name, dir + "/chip.hex");
+        QVERIFY(expected && programmed);
+        QCOMPARE(difference(*expected, *programmed, eeprom), std::string());
+
+        run = runCli(
+            sim + QStringList {"--load", "chip.hex", "verify", "-d", chip, "-i", file}, dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+
+        // Read back: the file written holds what the chip holds.
+        run = runCli(
+            sim + QStringList {"--load", "chip.hex", "read", "-d", chip, "-o", "read.hex"}, dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const auto readBack = chipFrom(name, dir + "/read.hex");
+        QVERIFY(readBack);
+        QCOMPARE(difference(*programmed, *readBack, eeprom), std::string());
+
+        // Through this program's binary file and back: its configuration word
+        // travels beside it.
+        run = runCli({"convert", "-d", chip, file, "own.bin"}, dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        run = runCli({"convert", "-d", chip, "own.bin", "again.hex", "--config",
+                         QString::fromStdString(hex4(expected->config()))},
+            dir);
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const auto again = chipFrom(name, dir + "/again.hex");
+        QVERIFY(again);
+        QCOMPARE(difference(*expected, *again, eeprom), std::string());
+
+        // Another file: exit 1 and the mismatch lines on stdout.
+        run = runCli(sim
+                + QStringList {"--load", "chip.hex", "verify", "-d", chip, "-i", other, "--config",
+                    "0FFF"},
+            dir);
+        QCOMPARE(run.exit, 1);
+        QVERIFY2(run.out.contains("EXPECTED-"), qPrintable(run.out));
+    }
+
+    void outcomes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exit");
+        QTest::addColumn<QString>("said"); // on stdout or stderr
+        const QString f84 = data("hex/valid/f84a_blink.inhx8m.hex");
+        QTest::newRow("erased chip is blank") << QStringList {"--sim", "--virtual-time", "--chip",
+            "16F84/A", "--load", f84, "blank", "-d", "16F84A"}
+                                              << 1 << "Device is NOT Erased...";
+        QTest::newRow("no programmer") << QStringList {"--sim", "--virtual-time", "--devices", "0",
+            "detect"} << 3 << "The Quillon Programmer Could Not Be Found....";
+        QTest::newRow("programmer gone") << QStringList {"--sim", "--virtual-time",
+            "--unplug-after", "20", "blank", "-d", "16F84A"}
+                                         << 3 << "Programmer Not Responding...";
+        QTest::newRow("unknown device") << QStringList {"--sim", "--virtual-time", "blank", "-d",
+            "16F87"} << 2 << "did you mean 16F870";
+        QTest::newRow("bad file") << QStringList {"--sim", "--virtual-time", "program", "-d",
+            "16F84A", "-i", data("hex/malformed/bad_checksum.hex"), "--config", "3FF1"}
+                                  << 4 << "Invalid Hex File....";
+        QTest::newRow("gpasm file read as own layout") << QStringList {"--sim", "--virtual-time",
+            "program", "-d", "16F84A", "-i", f84, "--layout", "native"}
+                                                       << 2 << "no configuration word in";
+        QTest::newRow("missing file") << QStringList {"--sim", "--virtual-time", "verify", "-d",
+            "16F84A", "-i", "nothing.hex"}
+                                      << 4 << "Could Not Load Buffer....";
+        QTest::newRow("sim option without --sim")
+            << QStringList {"--chip", "16F84/A", "detect"} << 2 << "--chip needs --sim";
+        QTest::newRow("bad verify supply") << QStringList {"-V", "4", "detect"} << 2 << "";
+        QTest::newRow("detect") << QStringList {"--sim", "--virtual-time", "--firmware", "1.25",
+            "detect"} << 0 << "FirmWare Version 1.25";
+        QTest::newRow("update, not an update file") << QStringList {"--sim", "--virtual-time",
+            "update-firmware", data("update/update_bad_signature.bin")}
+                                                    << 4 << "Invalid File Type...";
+        QTest::newRow("update, checksum differs") << QStringList {"--sim", "--virtual-time",
+            "update-firmware", data("update/update_r2.bin")}
+                                                  << 1 << "Warning: Bad Update...";
+        QTest::newRow("fuses") << QStringList {"fuses", "-d", "16F84A", "3FF1"} << 0
+                               << "Fuse = 3FF1";
+    }
+    void outcomes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exit);
+        QFETCH(QString, said);
+        QTemporaryDir folder;
+        const Run run = runCli(arguments, folder.path());
+        QCOMPARE(run.exit, exit);
+        QVERIFY2((run.out + run.err).contains(said), qPrintable(run.out + run.err));
+    }
+
+    // Erase, then the blank check passes; --json gives one object.
+    void eraseThenBlankInJson()
+    {
+        QTemporaryDir folder;
+        const QStringList sim {"--sim", "--virtual-time", "--chip", "16F628A"};
+        const QString file = data("hex/valid/f628a_eeprom.inhx8m.hex");
+        Run run = runCli(
+            sim + QStringList {"--load", file, "--save", "chip.hex", "erase", "-d", "pic16f628a"},
+            folder.path());
+        QCOMPARE(run.exit, 0);
+        run = runCli(sim + QStringList {"--load", "chip.hex", "--json", "blank", "-d", "16F628A"},
+            folder.path());
+        QCOMPARE(run.exit, 0);
+        const QJsonObject json = QJsonDocument::fromJson(run.out.toUtf8()).object();
+        QCOMPARE(json["command"].toString(), "blank");
+        QCOMPARE(json["device"].toString(), "16F628A");
+        QCOMPARE(json["result"].toString(), "ok");
+        QCOMPARE(json["status"].toString(), "Device is Erased...");
+        QCOMPARE(json["exit"].toInt(), 0);
+        QVERIFY(json["mismatches"].toArray().isEmpty());
+        QVERIFY(json["seconds"].toDouble() > 0);
+
+        run = runCli(
+            {"--sim", "--chip", "16F84/A", "--load", data("hex/valid/f84a_blink.inhx8m.hex"),
+                "--json", "verify", "-d", "16F84A", "-i", file, "--config", "3FF1"},
+            folder.path());
+        QCOMPARE(run.exit, 1);
+        const QJsonArray mismatches
+            = QJsonDocument::fromJson(run.out.toUtf8()).object()["mismatches"].toArray();
+        QVERIFY(!mismatches.isEmpty());
+        QCOMPARE(mismatches[0].toObject()["address"].toString().size(), 4);
+    }
+
+    // Ctrl-C halfway through programming: the routine ends as the window's
+    // stop ends it (no configuration word programmed), exit 130.
+    void stopHalfway()
+    {
+        QTemporaryDir folder;
+        const QString fifo = folder.path() + "/trace";
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.start(QStringLiteral(RAVELIN_CLI),
+            {"--sim", "--virtual-time", "--chip", "16F84/A", "--trace", fifo, "--save", "chip.hex",
+                "program", "-d", "16F84A", "-i", data("hex/valid/f84a_blink.inhx8m.hex"),
+                "--config", "3FF1", "--no-verify"});
+        QVERIFY(process.waitForStarted());
+        // The trace tells how far the run is; Ctrl-C after 400 packets.
+        const int trace = ::open(fifo.toLocal8Bit().constData(), O_RDONLY);
+        QVERIFY(trace >= 0);
+        int lines = 0;
+        char byte = 0;
+        while (::read(trace, &byte, 1) == 1) {
+            if (byte == '\n' && ++lines == 400)
+                ::kill(static_cast<pid_t>(process.processId()), SIGINT);
+        }
+        ::close(trace);
+        QVERIFY(process.waitForFinished(60'000));
+        QCOMPARE(process.exitCode(), 130);
+        QVERIFY(lines > 400);
+        const auto chip = chipFrom("16F84/A", folder.path() + "/chip.hex");
+        const auto file = chipFrom("16F84/A", data("hex/valid/f84a_blink.inhx8m.hex"));
+        QVERIFY(chip && file);
+        QCOMPARE(chip->word(0), file->word(0));
+        QCOMPARE(hex4(chip->config()), std::string("3FFF"));
+        QVERIFY(QString::fromUtf8(process.readAllStandardError())
+                    .contains("Device DID NOT Program..."));
+    }
+};
+
+QTEST_GUILESS_MAIN(CliTest)
+#include "test_cli.moc"
