@@ -44,6 +44,8 @@ constexpr SimOption SimOptions[] {
     {"--protected-read", "zeros|xor", "code protection reads as zeros or xor"},
     {"--no-calibration", nullptr, "no factory calibration word"},
     {"--floating", "WORD", "what an empty socket reads (hex word)"},
+    {"--calibration", "WORD", "the chip's factory calibration word (hex)"},
+    {"--band-gap", "BITS", "a 12F629/675's band-gap bits, 0 to 3"},
 };
 constexpr std::size_t SimOptionCount = std::size(SimOptions);
 
