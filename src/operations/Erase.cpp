@@ -2,6 +2,7 @@
 
 #include "app/Format.h"
 #include "app/Steps.h"
+#include "devices/ConfigLayouts.h"
 #include "link/PacketExchange.h"
 #include "operations/Outcome.h"
 #include "operations/Primitives.h"
@@ -141,9 +142,10 @@ std::optional<Calibration> readCalibration(Core &core)
     return Calibration {word, op.DataWord};
 }
 
-// Programs the calibration word and, into an erased configuration word, the
-// band-gap bits; both are read back after their cycle. True when both hold.
-bool restoreCalibration(Core &core, const Calibration &saved)
+// Programs the calibration word (when it is known) and, into an erased
+// configuration word, the band-gap bits; each is read back after its cycle.
+// True when both hold.
+bool restoreCalibration(Core &core, const Calibration &saved, bool withWord)
 {
     OperationState &op = core.st.op;
     const unsigned last = lastProgramWord(core);
@@ -153,10 +155,12 @@ bool restoreCalibration(Core &core, const Calibration &saved)
     op.LoadCommand = target::LoadProgram;
     op.ReadCommand = target::ReadProgram;
     op.failureFlag = 0;
-    for (unsigned a = 0; a < last; ++a)
-        sendCommand(core, target::Increment);
-    op.CurrentAddress = static_cast<std::uint16_t>(last);
-    FlashProgramWord(core, saved.word, true);
+    if (withWord) {
+        for (unsigned a = 0; a < last; ++a)
+            sendCommand(core, target::Increment);
+        op.CurrentAddress = static_cast<std::uint16_t>(last);
+        FlashProgramWord(core, saved.word, true);
+    }
     toConfigurationWord(core);
     op.CurrentAddress = static_cast<std::uint16_t>(last + 1);
     FlashProgramWord(core,
@@ -174,16 +178,23 @@ Kept eraseKeepingCalibration(Core &core)
     const std::optional<Calibration> saved = readCalibration(core);
     if (!saved)
         return Kept::NotErased;
+    // Code protection hides program memory from the read (it comes back as
+    // 0000): the calibration word is then unknown, and writing back what was
+    // read would replace the factory value with a wrong one.
+    const ConfigLayout *layout = layoutOf(core.st.device.FamilyCode);
+    const bool wordHidden = layout && ((saved->config >> layout->protectBit) & 1u) == 0;
     ResetProgrammer(core);
     EnterProgrammingMode(core);
     eraseA(core);
     // A chip that had lost its calibration already has nothing to put back.
-    if (matches(core, saved->word, core.st.device.WordMask))
+    if (!wordHidden && matches(core, saved->word, core.st.device.WordMask))
         return Kept::Erased;
-    if (completed(core) && restoreCalibration(core, *saved))
+    if (completed(core) && restoreCalibration(core, *saved, !wordHidden) && !wordHidden)
         return Kept::Erased;
     const std::uint16_t bandGap = factoryConfigBits(core);
-    core.ui.appendLine(ControlId::Memo1, "Calibration Word = " + hex4(saved->word));
+    core.ui.appendLine(ControlId::Memo1,
+        "Calibration Word = "
+            + (wordHidden ? std::string("Not Readable, Code Protected") : hex4(saved->word)));
     core.ui.appendLine(
         ControlId::Memo1, "Band Gap Bits = " + hex4((saved->config & bandGap) >> 12).substr(3));
     return Kept::NotRestored;

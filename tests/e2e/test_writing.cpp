@@ -513,22 +513,36 @@ private slots:
     }
 
     // An erase of a 12F675 that could not put the calibration back tells the
-    // values read before it; a chip without one gets nothing back.
+    // values read before it; a chip without one gets nothing back; a
+    // code-protected chip hides its calibration word, so only the band-gap bits
+    // go back and the word is not invented.
     void eraseOfACalibratedChip_data()
     {
         QTest::addColumn<int>("interruption"); // 0 none, 1 stop, 2 unplugged
         QTest::addColumn<bool>("factory");
-        QTest::newRow("stopped after the sequence") << 1 << true;
-        QTest::newRow("unplugged after the sequence") << 2 << true;
-        QTest::newRow("no calibration to keep") << 0 << false;
+        QTest::addColumn<bool>("codeProtected");
+        QTest::addColumn<QString>("after"); // calibration word, configuration word
+        QTest::addColumn<QString>("wordLine");
+        const QString told = "Calibration Word = 3490";
+        QTest::newRow("stopped after the sequence") << 1 << true << false << "3FFF3FFF" << told;
+        QTest::newRow("unplugged after the sequence") << 2 << true << false << "3FFF3FFF" << told;
+        QTest::newRow("no calibration to keep") << 0 << false << false << "3FFF3FFF"
+                                                << "";
+        QTest::newRow("code protected") << 0 << true << true << "3FFF1FFF"
+                                        << "Calibration Word = Not Readable, Code Protected";
     }
     void eraseOfACalibratedChip()
     {
         QFETCH(int, interruption);
         QFETCH(bool, factory);
+        QFETCH(bool, codeProtected);
+        QFETCH(QString, after);
+        QFETCH(QString, wordLine);
         sim::ChipOptions options = calibrated();
         options.factoryCalibration = factory;
         ChipRig rig("12F675", options);
+        if (codeProtected)
+            rig.chip->setWord(rig.chip->configAddress(), rig.chip->config() & ~0x0080);
         int sevens = 0;
         rig.programmer.setTraceSink([&](std::string_view line) {
             // The sequence ends with its second command 7.
@@ -540,9 +554,9 @@ private slots:
                 rig.link.faults().unplugAfterPacket = rig.link.packetsWritten();
         });
         rig.form.click(ControlId::Erase_But);
-        QCOMPARE(hex4(rig.chip->word(0x3FF)) + hex4(rig.chip->config()), std::string("3FFF3FFF"));
+        QCOMPARE(hex4(rig.chip->word(0x3FF)) + hex4(rig.chip->config()), after.toStdString());
         const auto memo = rig.memo();
-        QCOMPARE(memo.size() >= 2 && memo[memo.size() - 2] == "Calibration Word = 3490"
+        QCOMPARE(memo.size() >= 2 && memo[memo.size() - 2] == wordLine.toStdString()
                 && memo.back() == "Band Gap Bits = 1",
             factory);
         QCOMPARE(rig.status() == "Calibration NOT Restored....", factory);
