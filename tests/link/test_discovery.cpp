@@ -294,7 +294,7 @@ private slots:
         UpdateRig rig;
         rig.start();
         rig.trace.clear();
-        rig.ui.openDialog1.fileName = "/work/last.hex";
+        rig.ui.OpenDialog1.fileName = "/work/last.hex";
         rig.host.openAnswers = {dataFile("update_r3.bin")};
         UpdateFirmware(rig.form.core());
 
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(rig.boxShown("Warning: Bad Update..."));
         QCOMPARE(rig.host.boxes.back().kind, MessageKind::Warning);
         // The firmware file does not become the buffer's last file.
-        QCOMPARE(rig.ui.openDialog1.fileName, std::string("/work/last.hex"));
+        QCOMPARE(rig.ui.OpenDialog1.fileName, std::string("/work/last.hex"));
     }
 
     void updateReport()
