@@ -27,6 +27,9 @@ struct AppState
     // firmware update or a programmer search); the status line ignores clicks then.
     int linkBusy = 0;
     bool activated = false; // the start-up sequence has run
+    // The start-up has read Ravelin.Cfg (or found none): only then may a close
+    // write it, or a close that came first would put defaults over the user's.
+    bool settingsRead = false;
     bool closing = false; // the window was closed; pumps must not start new work
 };
 

@@ -17,6 +17,30 @@ bool noDeviceSelected(const Core &core)
     return core.ui[ControlId::Device].caption == "No Device";
 }
 
+// Input whose handler talks to the programmer: a command button (its busy or
+// idle step resets the programmer), a search, a pick in a list (it ends in the
+// idle step), the update key and Enter in the fill value.
+bool startsExchange(const UiEvent &event)
+{
+    switch (event.kind) {
+    case UiEventKind::Click:
+        return event.id == ControlId::StaticText3
+            || (controlInfo(event.id).kind == ControlKind::Button
+                && event.id != ControlId::Quit_Add);
+    case UiEventKind::ItemClick:
+        return controlInfo(event.id).kind == ControlKind::ListBox;
+    case UiEventKind::Key:
+        return event.id == ControlId::Start_Add
+            || (event.id == ControlId::FillEdit && event.key == '\r');
+    case UiEventKind::Toggled:
+    case UiEventKind::TextSet:
+    case UiEventKind::FocusLost:
+    case UiEventKind::MouseDown:
+        return false;
+    }
+    return false;
+}
+
 } // namespace
 
 MainForm::MainForm(WindowModel &ui, AppState &state, Host &host, Transport &transport)
@@ -52,6 +76,7 @@ void MainForm::FormActivate()
     BusyStep(m_core);
     ui().hide(ControlId::Memo1);
     RestoreSettings(m_core);
+    state().settingsRead = true;
     FindProgrammer(m_core);
     if (noDeviceSelected(m_core))
         ui().show(ControlId::Device_Box);
@@ -62,7 +87,8 @@ bool MainForm::FormCloseQuery()
 {
     requestStop();
     ui().disable(ControlId::Timer1);
-    SaveSettings(m_core);
+    if (state().settingsRead)
+        SaveSettings(m_core);
     m_core.host.pumpMessages();
     state().closing = true;
     return true;
@@ -107,6 +133,10 @@ void MainForm::Start_AddKeyPress(char key)
 void MainForm::handle(const UiEvent &event)
 {
     if (state().closing)
+        return;
+    // One exchange at a time: input in a pump of a running exchange (an update,
+    // a search, a device command) starts no other, whatever the window shows enabled.
+    if (state().linkBusy > 0 && startsExchange(event))
         return;
     switch (event.kind) {
     case UiEventKind::Click:

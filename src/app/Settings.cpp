@@ -89,7 +89,7 @@ std::string formatSettings(const Core &core)
     for (const std::string &line :
         {std::to_string(st.op.PulseDelaySetting), std::to_string(st.device.selectedRow),
             std::to_string(st.buffer.fileType), std::to_string(st.device.StartAddress),
-            std::to_string(st.device.LastProgramAddress), core.ui.openDialog1.fileName}) {
+            std::to_string(st.device.LastProgramAddress), core.ui.OpenDialog1.fileName}) {
         text += line;
         text += "\r\n";
     }
@@ -115,7 +115,7 @@ void applySettings(Core &core, const SettingsSlots &slots, DeviceSelection selec
         st.device.LastProgramAddress = static_cast<std::uint16_t>(*last);
     ApplyFileType(core);
     if (!slots[5].empty()) {
-        core.ui.openDialog1.fileName = slots[5];
+        core.ui.OpenDialog1.fileName = slots[5];
         loadBufferFile(core, slots[5], LoadReporting::Quiet);
     }
 }

@@ -21,8 +21,8 @@ WindowModel::WindowModel()
         state.enabled = info.enabled;
         state.height = info.rect.height;
     }
-    openDialog1.mustExist = true;
-    saveDialog1.askOverwrite = true;
+    OpenDialog1.mustExist = true;
+    SaveDialog1.askOverwrite = true;
 }
 
 void WindowModel::notify(ControlId id, Change what)

@@ -45,6 +45,7 @@ enum class Change : std::uint8_t {
     Visible,
     Enabled,
     Height,
+    Focus, // the control is to take the keyboard focus
 };
 
 class WindowObserver
@@ -84,11 +85,14 @@ public:
     void enable(ControlId id) { setEnabled(id, true); }
     void disable(ControlId id) { setEnabled(id, false); }
 
+    // Hands the keyboard focus to a shown control, so that the next key goes to it.
+    void setFocus(ControlId id) { notify(id, Change::Focus); }
+
     bool formEnabled() const { return m_formEnabled; }
     void setFormEnabled(bool enabled);
 
-    FileDialogState openDialog1;
-    FileDialogState saveDialog1;
+    FileDialogState OpenDialog1;
+    FileDialogState SaveDialog1;
 
     void addObserver(WindowObserver *observer);
     void removeObserver(WindowObserver *observer);

@@ -94,6 +94,7 @@ void FillBoxClick(Core &core, int index)
     case 2:
         core.ui.show(ControlId::FillEdit);
         emptyFillEdit(core);
+        core.ui.setFocus(ControlId::FillEdit);
         break;
     case 3:
         IdleStep(core);
@@ -119,29 +120,26 @@ void FillEditKeyPress(Core &core, char key)
         IdleStep(core);
         return;
     }
-    if (FillKeys.find(key) == std::string_view::npos) {
-        // Any other key, Backspace too, empties the whole field: the value is
-        // typed again from its first digit.
-        buffer.fillRejectMark = 1;
+    // Any other key, Backspace too, marks the field: the change it makes
+    // empties the whole field, and the value is typed again from its first
+    // digit. The mark is the key's own: a key that changed nothing (Backspace
+    // in an empty field) leaves no mark for the next digit.
+    buffer.fillRejectMark = FillKeys.find(key) == std::string_view::npos ? 1 : 0;
+}
+
+void FillEditChange(Core &core, std::string_view text)
+{
+    BufferState &buffer = core.st.buffer;
+    if (buffer.fillRejectMark != 0) {
         emptyFillEdit(core);
         return;
     }
-    std::string text = core.ui[ControlId::FillEdit].caption;
-    if (text.size() >= FillDigits)
-        return;
-    text += upper(key);
-    core.ui.setCaption(ControlId::FillEdit, std::move(text));
-}
-
-void FillEditTextSet(Core &core, std::string_view text)
-{
-    // Pasted text is shown as the field would hold it; Enter refuses it unless
-    // it is a fill value of 1 to 4 hexadecimal digits.
+    // Shown as the field holds it; pasted text is no fill value unless it is
+    // 1 to 4 hexadecimal digits, and Enter then refuses it.
     std::string shown;
     for (char c : text.substr(0, FillDigits))
         shown += upper(c);
-    core.st.buffer.fillRejectMark = 0;
-    core.st.buffer.fillTextRefused = !text.empty() && !fillValue(text);
+    buffer.fillTextRefused = !text.empty() && !fillValue(text);
     core.ui.setCaption(ControlId::FillEdit, std::move(shown));
 }
 

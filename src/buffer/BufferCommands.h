@@ -18,8 +18,10 @@ void ComputeChecksum(Core &core);
 void Chk_Sum_ButClick(Core &core);
 void FillClick(Core &core);
 void FillBoxClick(Core &core, int index);
+// A character typed in FillEdit: Enter fills, a character that is no
+// hexadecimal digit marks the field for emptying.
 void FillEditKeyPress(Core &core, char key);
-// Text that reached FillEdit other than by typing.
-void FillEditTextSet(Core &core, std::string_view text);
+// FillEdit's text changed, typed or pasted.
+void FillEditChange(Core &core, std::string_view text);
 
 } // namespace ravelin

@@ -171,7 +171,7 @@ bool loadBufferFile(Core &core, const std::string &name, LoadReporting reporting
         core.ui.setCaption(ControlId::StaticText1, "Last File Loaded in Buffer=" + name);
     } else {
         // A file that did not load must not become the last file of the settings.
-        core.ui.openDialog1.fileName = core.st.buffer.lastLoadedFile;
+        core.ui.OpenDialog1.fileName = core.st.buffer.lastLoadedFile;
     }
     return loaded;
 }
@@ -183,7 +183,7 @@ void ApplyFileType(Core &core)
         core.ui.setCaption(ControlId::File_But, "Binary File");
     else if (type == 1)
         core.ui.setCaption(ControlId::File_But, "Hex File");
-    for (FileDialogState *dialog : {&core.ui.openDialog1, &core.ui.saveDialog1}) {
+    for (FileDialogState *dialog : {&core.ui.OpenDialog1, &core.ui.SaveDialog1}) {
         dialog->defaultExt = type == 0 ? "Bin" : "Hex";
         dialog->filterIndex = type == 0 ? 1 : 2;
     }
@@ -205,7 +205,7 @@ void File_TypeClick(Core &core, int index)
 void Save_ButClick(Core &core)
 {
     core.ui.setFormEnabled(false);
-    if (const std::optional<std::string> name = core.host.runSaveDialog(core.ui.saveDialog1)) {
+    if (const std::optional<std::string> name = core.host.runSaveDialog(core.ui.SaveDialog1)) {
         // The format follows the button's caption, as the user last saw it.
         if (core.ui[ControlId::File_But].caption == "Binary File")
             SaveBufferToBinaryFile(core, *name);
@@ -218,7 +218,7 @@ void Save_ButClick(Core &core)
 void Load_ButClick(Core &core)
 {
     core.ui.setFormEnabled(false);
-    if (const std::optional<std::string> name = core.host.runOpenDialog(core.ui.openDialog1))
+    if (const std::optional<std::string> name = core.host.runOpenDialog(core.ui.OpenDialog1))
         loadBufferFile(core, *name, LoadReporting::Boxes);
     ComputeChecksum(core);
     core.ui.setFormEnabled(true);

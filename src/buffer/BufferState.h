@@ -48,6 +48,7 @@ struct EditorState
     ControlId focus = ControlId::None;
     // Chg_Edit_Add holds pasted text that is no address: Enter does not jump.
     bool addressTextRefused = false;
+    int addressRejectMark = 0; // Chg_Edit_Add's tag: the key just typed is not a hex digit
 };
 
 } // namespace ravelin

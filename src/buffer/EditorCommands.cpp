@@ -21,6 +21,7 @@ void emptyAddressField(Core &core)
 {
     core.ui.setCaption(ControlId::Chg_Edit_Add, "");
     core.st.editor.addressTextRefused = false;
+    core.st.editor.addressRejectMark = 0;
 }
 
 void jumpTo(Core &core, ControlId link, std::uint16_t pageStart)
@@ -95,19 +96,29 @@ void RefreshWord(Core &core, std::uint16_t index)
     core.ui.setLine(ControlId::Edit_1, line, std::move(text));
 }
 
-void Edit_1KeyDown(Core &core, char key, SpecialKey special)
+void Edit_1KeyPress(Core &core, char key)
 {
     EditorState &ed = core.st.editor;
-    ed.focus = ControlId::Edit_1;
-    // The key's character and its movement come as one event, so the page is
-    // consistent throughout; nothing else needs to run in between.
-    const editor::KeyOutcome outcome
-        = editor::pressKey(ed, core.st.buffer.DeviceBuffer, core.st.device.WordMask, key, special);
+    const editor::KeyOutcome outcome = editor::pressKey(
+        ed, core.st.buffer.DeviceBuffer, core.st.device.WordMask, key, SpecialKey::None);
     if (outcome.newPage)
         RenderPage(core);
     else if (outcome.entered)
         RefreshWord(core, *outcome.entered);
+}
+
+void Edit_1KeyDown(Core &core, SpecialKey special)
+{
+    EditorState &ed = core.st.editor;
+    const editor::KeyOutcome outcome
+        = editor::pressKey(ed, core.st.buffer.DeviceBuffer, core.st.device.WordMask, 0, special);
+    if (outcome.newPage)
+        RenderPage(core);
     RefreshHeader(core);
+}
+
+void Edit_1KeyUp(Core &core)
+{
     // The caret goes where the caret state says, wherever the key took it.
     placeCaret(core);
 }
@@ -136,8 +147,8 @@ void Edit_1Exit(Core &core)
 void Chg_Edit_AddKeyPress(Core &core, char key)
 {
     EditorState &ed = core.st.editor;
-    const std::string text = core.ui[ControlId::Chg_Edit_Add].caption;
     if (key == '\r') {
+        const std::string text = core.ui[ControlId::Chg_Edit_Add].caption;
         if (!text.empty()) {
             const std::optional<std::uint16_t> start
                 = ed.addressTextRefused ? std::nullopt : editor::typedPageStart(text);
@@ -151,19 +162,18 @@ void Chg_Edit_AddKeyPress(Core &core, char key)
         RenderPage(core);
         return;
     }
-    if (!editor::isAddressKey(key)) {
-        // Any other key, Backspace too, empties the whole field.
+    // Any other key, Backspace too, marks the field: the change it makes
+    // empties the whole field. The mark is the key's own, as in FillEdit.
+    ed.addressRejectMark = editor::isAddressKey(key) ? 0 : 1;
+}
+
+void Chg_Edit_AddChange(Core &core, std::string_view text)
+{
+    if (core.st.editor.addressRejectMark != 0) {
         emptyAddressField(core);
         return;
     }
-    if (text.size() >= editor::AddressDigits)
-        return;
-    core.ui.setCaption(ControlId::Chg_Edit_Add, text + upper(key));
-}
-
-void Chg_Edit_AddTextSet(Core &core, std::string_view text)
-{
-    // Shown as the field would hold it; Enter refuses it unless it is an address.
+    // Shown as the field holds it; Enter refuses pasted text that is no address.
     std::string shown;
     for (char c : text.substr(0, editor::AddressDigits))
         shown += upper(c);
@@ -231,13 +241,19 @@ bool handleEvent(Core &core, const UiEvent &event)
         return handleClick(core, event.id);
     case UiEventKind::Key:
         if (event.id == ControlId::Edit_1) {
-            // Keys reach only an open editor.
-            if (core.ui[ControlId::Edit_1].visible)
-                Edit_1KeyDown(core, event.key, event.special);
+            // Keys reach only an open editor: a key's character goes in before
+            // the key moves the caret, and the caret is put in place last.
+            if (core.ui[ControlId::Edit_1].visible) {
+                core.st.editor.focus = ControlId::Edit_1;
+                if (event.special == SpecialKey::None && event.key != 0)
+                    Edit_1KeyPress(core, event.key);
+                Edit_1KeyDown(core, event.special);
+                Edit_1KeyUp(core);
+            }
             return true;
         }
         if (event.id == ControlId::Chg_Edit_Add) {
-            // Keys that are no characters (Delete) leave the field alone.
+            // A key without a character (an arrow, Delete) is the field's own.
             if (core.ui[ControlId::Chg_Edit_Add].visible && event.special == SpecialKey::None
                 && event.key != 0)
                 Chg_Edit_AddKeyPress(core, event.key);
@@ -263,7 +279,7 @@ bool handleEvent(Core &core, const UiEvent &event)
     case UiEventKind::TextSet:
         if (event.id != ControlId::Chg_Edit_Add)
             return false;
-        Chg_Edit_AddTextSet(core, event.text);
+        Chg_Edit_AddChange(core, event.text);
         return true;
     case UiEventKind::Toggled:
     case UiEventKind::ItemClick:

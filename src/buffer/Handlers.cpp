@@ -72,14 +72,14 @@ bool handleEvent(Core &core, const UiEvent &event)
     case UiEventKind::Key:
         if (event.id != ControlId::FillEdit)
             return false;
-        // Keys that are no characters (arrows, Delete) leave the field alone.
+        // A key without a character (an arrow, Delete) is the field's own.
         if (event.special == SpecialKey::None && event.key != 0)
             FillEditKeyPress(core, event.key);
         return true;
     case UiEventKind::TextSet:
         if (event.id != ControlId::FillEdit)
             return false;
-        FillEditTextSet(core, event.text);
+        FillEditChange(core, event.text);
         return true;
     case UiEventKind::Toggled:
     case UiEventKind::FocusLost:

@@ -104,8 +104,8 @@ void UpdateFirmware(Core &core)
     core.ui.setCaption(ControlId::StaticText3, "Updating Programmer Flash Code....");
     // The dialog's file name is the buffer's last file, which the settings file
     // records at close: the firmware image must not take its place.
-    const std::string lastFile = core.ui.openDialog1.fileName;
-    const std::optional<std::string> chosen = core.host.runOpenDialog(core.ui.openDialog1);
+    const std::string lastFile = core.ui.OpenDialog1.fileName;
+    const std::optional<std::string> chosen = core.host.runOpenDialog(core.ui.OpenDialog1);
     if (chosen) {
         const std::vector<std::uint8_t> bytes = readUpdateFile(*chosen);
         if (!signatureMatches(bytes)) {
@@ -119,7 +119,7 @@ void UpdateFirmware(Core &core)
         }
     }
     core.st.exchange.PacketLength = 8;
-    core.ui.openDialog1.fileName = lastFile;
+    core.ui.OpenDialog1.fileName = lastFile;
 }
 
 } // namespace ravelin

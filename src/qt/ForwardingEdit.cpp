@@ -2,39 +2,9 @@
 
 #include <QFocusEvent>
 #include <QKeyEvent>
-#include <QKeySequence>
+#include <QPointer>
 
 namespace ravelin {
-namespace {
-
-// Keys the entry may handle itself: they move the cursor or go through the
-// clipboard, and any text they change comes back through textEdited.
-bool leftToTheEntry(const QKeyEvent &event)
-{
-    static constexpr QKeySequence::StandardKey Handled[] = {
-        QKeySequence::Paste,
-        QKeySequence::Cut,
-        QKeySequence::Copy,
-        QKeySequence::SelectAll,
-        QKeySequence::Undo,
-        QKeySequence::Redo,
-    };
-    for (const QKeySequence::StandardKey key : Handled) {
-        if (event.matches(key))
-            return true;
-    }
-    switch (event.key()) {
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-        return true;
-    default:
-        return false;
-    }
-}
-
-} // namespace
 
 ForwardingEdit::ForwardingEdit(ControlId id, UiSink sink, QWidget *parent)
     : QLineEdit(parent)
@@ -42,8 +12,16 @@ ForwardingEdit::ForwardingEdit(ControlId id, UiSink sink, QWidget *parent)
     , m_sink(std::move(sink))
 {
     connect(this, &QLineEdit::textEdited, this, [this](const QString &text) {
+        // The field shows upper case: a letter typed in lower case turns at
+        // once, the cursor staying where it was.
+        const QString upper = text.toUpper();
+        if (upper != text) {
+            const int at = cursorPosition();
+            setText(upper);
+            setCursorPosition(at);
+        }
         UiEvent event = UiEvent::of(UiEventKind::TextSet, m_id);
-        event.text = text.toUpper().toStdString();
+        event.text = upper.toStdString();
         m_sink(event);
     });
 }
@@ -56,22 +34,15 @@ void ForwardingEdit::showText(const QString &text)
 
 void ForwardingEdit::keyPressEvent(QKeyEvent *event)
 {
+    // A key with a character is a key press for the core first; then the
+    // field edits itself as any entry does, and the change goes to the core.
     if (std::optional<UiEvent> key = keyEventFor(m_id, *event, false)) {
+        const QPointer<ForwardingEdit> self(this);
         m_sink(*key);
-        return;
+        if (!self || key->key == '\r' || !isVisible())
+            return;
     }
-    if (event->key() == Qt::Key_Delete) {
-        UiEvent del = UiEvent::of(UiEventKind::Key, m_id);
-        del.special = SpecialKey::Delete;
-        m_sink(del);
-        return;
-    }
-    if (leftToTheEntry(*event)) {
-        QLineEdit::keyPressEvent(event);
-        return;
-    }
-    // Tab and the like travel on to the window.
-    event->ignore();
+    QLineEdit::keyPressEvent(event);
 }
 
 void ForwardingEdit::focusOutEvent(QFocusEvent *event)

@@ -6,10 +6,11 @@
 
 namespace ravelin {
 
-// A one-line entry that never edits itself: the core decides what each key
-// does and the model's caption is what it shows. Typed keys go to the core as
-// key presses; text that arrives otherwise (paste, drop, cut) goes as the text
-// the entry would then hold, upper case and cut to the maximum length.
+// A one-line entry that edits itself as any entry does (at the cursor, Delete,
+// the arrows), in upper case and cut to the maximum length. A key with a
+// character goes to the core as a key press before the entry acts on it; every
+// change of the text, typed, pasted or cut, goes to the core as the text the
+// entry now holds, and the model's caption is what it shows afterwards.
 class ForwardingEdit final : public QLineEdit
 {
     Q_OBJECT

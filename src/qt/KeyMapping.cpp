@@ -50,10 +50,15 @@ std::optional<char> characterOf(const QKeyEvent &event)
     const QString text = event.text();
     if (text.size() != 1)
         return std::nullopt;
+    // A character is a byte from 0 to 255, as the window's 8-bit character set
+    // has it: Latin-1 letters keep their code, a character beyond it arrives
+    // as '?', and control characters are no characters at all.
     const char16_t code = text.front().unicode();
-    if (code < 0x20 || code > 0x7E)
+    if (code < 0x20 || (code >= 0x7F && code < 0xA0))
         return std::nullopt;
-    return static_cast<char>(code);
+    if (code > 0xFF)
+        return '?';
+    return static_cast<char>(static_cast<unsigned char>(code));
 }
 
 } // namespace

@@ -13,8 +13,8 @@ namespace ravelin {
 // Where the view's widgets send what the user did.
 using UiSink = std::function<void(const UiEvent &)>;
 
-// The key press as the core's key handlers see it: a character ('\b' for
-// Backspace, '\r' for Enter, 27 for Escape), or, when asked for, one of the
+// The key press as the core's key handlers see it: a character, its Latin-1
+// code ('\b' for Backspace, '\r' for Enter, 27 for Escape), or, when asked for, one of the
 // editor's movement keys. Nothing for every other key.
 std::optional<UiEvent> keyEventFor(ControlId id, const QKeyEvent &event, bool withSpecialKeys);
 

@@ -7,6 +7,7 @@
 #include "qt/GroupBox.h"
 #include "qt/Look.h"
 #include "qt/StaticText.h"
+#include "qt/WholeAreaButton.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -190,7 +191,7 @@ void MainWindow::createControl(const ControlInfo &info)
         widget = new GroupBox(info.id, m_sink, parent);
         break;
     case ControlKind::CheckBox: {
-        auto *box = new QCheckBox(parent);
+        auto *box = new WholeAreaButton<QCheckBox>(parent);
         connect(box, &QCheckBox::clicked, this, [this, id = info.id](bool checked) {
             UiEvent event = UiEvent::of(UiEventKind::Toggled, id);
             event.checked = checked;
@@ -200,7 +201,7 @@ void MainWindow::createControl(const ControlInfo &info)
         break;
     }
     case ControlKind::RadioButton: {
-        auto *radio = new QRadioButton(parent);
+        auto *radio = new WholeAreaButton<QRadioButton>(parent);
         // The model says which one is on; the core clears the others.
         radio->setAutoExclusive(false);
         connect(radio, &QRadioButton::clicked, this, [this, id = info.id] {
@@ -305,6 +306,10 @@ void MainWindow::controlChanged(ControlId id, Change what)
         break;
     case Change::Height:
         showHeight(id);
+        break;
+    case Change::Focus:
+        if (m_ui[id].visible && !widget->hasFocus())
+            widget->setFocus(Qt::OtherFocusReason);
         break;
     }
 }

@@ -8,6 +8,9 @@
 
 #include <QTest>
 
+#include <fstream>
+#include <iterator>
+
 using namespace ravelin;
 using namespace ravelin::test;
 
@@ -212,6 +215,19 @@ private slots:
         rig.trace.clear();
         rig.form.click(ControlId::StaticText3);
         QVERIFY(rig.sent().empty());
+    }
+
+    // A close that comes before the start-up read the settings file leaves it
+    // as the user had it.
+    void closingBeforeStartUpKeepsTheSettings()
+    {
+        Rig rig;
+        const std::string saved = "12\r\n3\r\n1\r\n0\r\n1023\r\n\r\n";
+        std::ofstream("Ravelin.Cfg", std::ios::binary) << saved;
+        rig.form.FormCreate();
+        rig.form.FormCloseQuery();
+        std::ifstream file("Ravelin.Cfg", std::ios::binary);
+        QCOMPARE(std::string(std::istreambuf_iterator<char>(file), {}), saved);
     }
 
     // Closing while a command waits: the wait ends at once.

@@ -42,7 +42,7 @@ void perform(Rig &rig, const QString &steps)
             rig.form.itemClick(ControlId::FillBox, arg.toInt());
         } else if (what == "keys") {
             for (const QChar c : arg)
-                rig.form.keyPress(ControlId::FillEdit, char(c.toLatin1()));
+                rig.typeInto(ControlId::FillEdit, char(c.toLatin1()));
         } else {
             UiEvent event = UiEvent::of(UiEventKind::TextSet, ControlId::FillEdit);
             event.text = arg.toStdString();
@@ -230,7 +230,7 @@ private slots:
             QVERIFY(!rig.ui[ControlId::File_Type].visible && rig.ui[ControlId::Save_But].enabled);
             QCOMPARE(rig.st.buffer.fileType, row);
             QCOMPARE(rig.caption(ControlId::File_But), std::string(caption));
-            for (const FileDialogState *dialog : {&rig.ui.openDialog1, &rig.ui.saveDialog1}) {
+            for (const FileDialogState *dialog : {&rig.ui.OpenDialog1, &rig.ui.SaveDialog1}) {
                 QCOMPARE(dialog->defaultExt, std::string(extension));
                 QCOMPARE(dialog->filterIndex, row + 1);
             }
@@ -256,7 +256,7 @@ private slots:
         loadFile(rig, file ? std::optional(name) : std::nullopt);
         QCOMPARE(rig.caption(ControlId::StaticText1),
             "Last File Loaded in Buffer=" + (loads ? name : previous));
-        QCOMPARE(rig.ui.openDialog1.fileName, loads ? name : previous);
+        QCOMPARE(rig.ui.OpenDialog1.fileName, loads ? name : previous);
         QCOMPARE(QString::fromStdString(lastBox(rig)), QString(box).replace("%1", name.c_str()));
         QCOMPARE(allWords(rig, Sentinel), !loads);
         // The sum is taken again after every load, whatever became of it.
@@ -338,7 +338,7 @@ private slots:
         rig.st.buffer.fileType = 2;
         ApplyFileType(rig.form.core());
         QCOMPARE(rig.caption(ControlId::File_But), std::string("Binary File"));
-        QCOMPARE(rig.ui.saveDialog1.defaultExt, std::string("Hex"));
+        QCOMPARE(rig.ui.SaveDialog1.defaultExt, std::string("Hex"));
         saveFile(rig, "out");
         QCOMPARE(readBytes("out").size(), std::size_t {16912});
         loadFile(rig, dataPath("hex/malformed/base_valid.hex"));

@@ -49,9 +49,12 @@ void perform(Rig &rig, const QString &steps)
         const QString what = step.section(':', 0, 0);
         const QByteArray arg = step.section(':', 1).toLatin1().replace("\\s", " ");
         if (what == "type" || what == "addr") {
-            for (char c : arg)
-                send(rig, UiEventKind::Key,
-                    what == "type" ? ControlId::Edit_1 : ControlId::Chg_Edit_Add, c);
+            for (char c : arg) {
+                if (what == "type")
+                    send(rig, UiEventKind::Key, ControlId::Edit_1, c);
+                else
+                    rig.typeInto(ControlId::Chg_Edit_Add, c);
+            }
         } else if (what == "paste") {
             UiEvent event = UiEvent::of(UiEventKind::TextSet, ControlId::Chg_Edit_Add);
             event.text = arg.toStdString();

@@ -294,7 +294,7 @@ private slots:
         UpdateRig rig;
         rig.start();
         rig.trace.clear();
-        rig.ui.openDialog1.fileName = "/work/last.hex";
+        rig.ui.OpenDialog1.fileName = "/work/last.hex";
         rig.host.openAnswers = {dataFile("update_r3.bin")};
         UpdateFirmware(rig.form.core());
 
@@ -317,7 +317,7 @@ private slots:
         QVERIFY(rig.boxShown("Warning: Bad Update..."));
         QCOMPARE(rig.host.boxes.back().kind, MessageKind::Warning);
         // The firmware file does not become the buffer's last file.
-        QCOMPARE(rig.ui.openDialog1.fileName, std::string("/work/last.hex"));
+        QCOMPARE(rig.ui.OpenDialog1.fileName, std::string("/work/last.hex"));
     }
 
     void updateReport()
@@ -438,6 +438,60 @@ private slots:
         QFETCH(int, size);
         QFETCH(int, records);
         QCOMPARE(int(firmwareRecordsSent(std::size_t(size))), records);
+    }
+
+    // Input in a pump of a running exchange starts no other: the packets are
+    // those of the exchange alone, whatever the window shows enabled.
+    void oneExchangeAtATime_data()
+    {
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("arg");
+        const auto row
+            = [](const char *name, bool update, UiEventKind kind, ControlId id, int arg = 0) {
+                  QTest::newRow(name) << update << int(kind) << int(id) << arg;
+              };
+        row("update: Program", true, UiEventKind::Click, ControlId::Program_Eprom);
+        row("update: Fill", true, UiEventKind::Click, ControlId::Fill);
+        row("update: Device", true, UiEventKind::Click, ControlId::Device);
+        row("update: device list", true, UiEventKind::ItemClick, ControlId::Device_Box, 3);
+        row("update: U again", true, UiEventKind::Key, ControlId::Start_Add, 'U');
+        row("search: Blank Check", false, UiEventKind::Click, ControlId::Blank_Chk);
+        row("search: device list", false, UiEventKind::ItemClick, ControlId::Device_Box, 3);
+    }
+    void oneExchangeAtATime()
+    {
+        QFETCH(bool, update);
+        QFETCH(int, kind);
+        QFETCH(int, id);
+        QFETCH(int, arg);
+        const auto run = [&](bool intrude) {
+            UpdateRig rig;
+            rig.start();
+            rig.trace.clear();
+            rig.host.openAnswers = {dataFile("update_r3.bin"), dataFile("update_r3.bin")};
+            bool intruded = false;
+            rig.host.atPump(3, [&] {
+                if (!intrude)
+                    return;
+                UiEvent event = UiEvent::of(UiEventKind(kind), ControlId(id));
+                event.index = arg;
+                event.key = char(arg);
+                rig.form.handle(event);
+                intruded = rig.st.linkBusy > 0;
+            });
+            if (update)
+                rig.form.keyPress(ControlId::Start_Add, 'U');
+            else
+                rig.form.click(ControlId::StaticText3);
+            return std::make_tuple(rig.sent(), intruded, rig.st.exchange.PacketLength);
+        };
+        const auto [alone, none, lengthAlone] = run(false);
+        const auto [sent, intruded, length] = run(true);
+        QVERIFY(intruded && !none);
+        QCOMPARE(sent, alone);
+        QCOMPARE(length, std::uint32_t {8});
     }
 
     void updateKeyOnStartAdd_data()

@@ -55,4 +55,21 @@ bool Rig::boxShown(const std::string &text) const
         [&](const MessageBoxRequest &box) { return box.text == text; });
 }
 
+void Rig::typeInto(ControlId id, char key)
+{
+    form.keyPress(id, key);
+    std::string text = ui[id].caption;
+    if (key == '\r' || !ui[id].visible)
+        return;
+    if (key == '\b' && !text.empty())
+        text.pop_back();
+    else if (key != '\b' && text.size() < 4)
+        text += key;
+    else
+        return;
+    UiEvent change = UiEvent::of(UiEventKind::TextSet, id);
+    change.text = text;
+    form.handle(change);
+}
+
 } // namespace ravelin::test

@@ -42,6 +42,9 @@ struct Rig
     std::vector<std::string> memo() const { return ui[ControlId::Memo1].lines; }
     std::string caption(ControlId id) const { return ui[id].caption; }
     bool boxShown(const std::string &text) const;
+    // A key typed at the end of a four-digit entry, as the window's entry
+    // does it: the key press, then the change of the text it made.
+    void typeInto(ControlId id, char key);
 
     ScratchDirectory workingDirectory;
     WindowModel ui;
