@@ -1,6 +1,8 @@
 // The buffer editor on the real widgets: keys and clicks reach the editor, the
 // caret lands where the editor puts it, the address field takes and hands back
 // the focus, and leaving the editor closes it with the entries kept.
+#include "TypeKeys.h"
+#include "app/Format.h"
 #include "qt/BufferEditorView.h"
 #include "qt/MainWindow.h"
 #include "support/Rig.h"
@@ -110,27 +112,40 @@ private slots:
         QCOMPARE(r.rig.st.editor.entryMode, EntryMode::Character);
         QCOMPARE(r.caret(), QPoint(3, 48));
         QTest::keyClicks(r.editor(), "Hi");
+        // A Latin-1 letter keeps its code.
+        QTest::sendKeyEvent(QTest::Click, r.editor(), Qt::Key_Eacute, QStringLiteral("\u00e9"), {});
         QCOMPARE(int(r.rig.st.buffer.DeviceBuffer[0x0010]), 'H');
         QCOMPARE(int(r.rig.st.buffer.DeviceBuffer[0x0011]), 'i');
-        QCOMPARE(r.caret(), QPoint(3, 50));
+        QCOMPARE(int(r.rig.st.buffer.DeviceBuffer[0x0012]), 0xE9);
+        QCOMPARE(r.caret(), QPoint(3, 51));
         r.clickAt(5, 22);
         QCOMPARE(r.rig.st.editor.entryMode, EntryMode::Hex);
         QCOMPARE(r.caret(), QPoint(5, 22));
     }
 
+    // The field edits as any entry: at the cursor, Delete and the arrows work.
+    void theAddressFieldTakesAndGivesBackTheFocus_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("pageStart");
+        QTest::newRow("typed") << "2105" << 0x2100;
+        QTest::newRow("at the cursor") << "215<0" << 0x2100;
+        QTest::newRow("Delete after the cursor") << "2105<<<!" << 0x0200;
+    }
     void theAddressFieldTakesAndGivesBackTheFocus()
     {
+        QFETCH(QString, keys);
+        QFETCH(int, pageStart);
         EditorRig r;
         r.clickAt(0, 12);
         QVERIFY(r.field()->isVisible() && r.editor()->isVisible());
         QCOMPARE(QApplication::focusWidget(), r.field());
-        QTest::keyClicks(r.field(), "2105");
-        QCOMPARE(r.field()->text(), QStringLiteral("2105"));
-        QTest::keyClick(r.field(), Qt::Key_Return);
-        QCOMPARE(int(r.rig.st.editor.EditorPageStart), 0x2100);
+        typeKeys(r.window.windowHandle(), keys + u'\r');
+        QCOMPARE(int(r.rig.st.editor.EditorPageStart), pageStart);
         QVERIFY(!r.field()->isVisible());
         QCOMPARE(QApplication::focusWidget(), r.editor());
-        QVERIFY(r.editor()->document()->findBlockByNumber(1).text().startsWith("2100"));
+        QVERIFY(r.editor()->document()->findBlockByNumber(1).text().startsWith(
+            QString::fromStdString(hex4(pageStart))));
         QCOMPARE(r.caret(), QPoint(1, 6));
     }
 

@@ -2,6 +2,8 @@
 // input reaching the handlers, model changes reaching the widgets, the timer,
 // and the start and end of the program.
 #include "ModalAnswerer.h"
+#include "TypeKeys.h"
+#include "app/Format.h"
 #include "qt/BufferEditorView.h"
 #include "qt/Look.h"
 #include "qt/MainWindow.h"
@@ -22,6 +24,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 
 using namespace ravelin;
@@ -55,8 +58,20 @@ struct ShownRig
     void click(ControlId id)
     {
         const QWidget *w = window.widget(id);
-        QTest::mouseClick(
-            window.windowHandle(), Qt::LeftButton, {}, w->mapTo(&window, w->rect().center()));
+        clickAt(w, w->rect().center());
+    }
+    // A click at a point of a widget, on whatever the window has there.
+    void clickAt(const QWidget *w, QPoint at)
+    {
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {}, w->mapTo(&window, at));
+    }
+    // A click on the first row of a list that starts with the text.
+    void clickRow(ControlId id, const QString &text)
+    {
+        auto *list = widget<QListWidget>(id);
+        QListWidgetItem *item = list->findItems(text, Qt::MatchStartsWith).value(0);
+        list->scrollToItem(item);
+        clickAt(list->viewport(), list->visualItemRect(item).center());
     }
     Rig rig;
     MainWindow window;
@@ -207,6 +222,54 @@ private slots:
         QCOMPARE(int(s.rig.host.openDialogsShown.size()), dialogs);
     }
 
+    // "Fill Buffer With XXXX" picked with the mouse hands the keyboard to
+    // FillEdit, an ordinary entry apart from its reject rule: the value typed
+    // next fills every word, whatever the list would make of the keys.
+    void fillValueTypedAfterThePick_data()
+    {
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("word");
+        QTest::newRow("3A5C") << "3A5C" << 0x3A5C;
+        QTest::newRow("FFFF, the list's first letter") << "FFFF" << 0xFFFF;
+        QTest::newRow("typed at the cursor") << "125<3" << 0x1235;
+        QTest::newRow("Delete after the cursor") << "1234<<!" << 0x124;
+    }
+    void fillValueTypedAfterThePick()
+    {
+        QFETCH(QString, keys);
+        QFETCH(int, word);
+        ShownRig s;
+        s.clickRow(ControlId::Device_Box, QStringLiteral("16F84/A "));
+        s.click(ControlId::Fill);
+        s.clickRow(ControlId::FillBox, QStringLiteral("Fill Buffer With XXXX"));
+        typeKeys(s.window.windowHandle(), keys + u'\r');
+        QCOMPARE(s.rig.caption(ControlId::StaticText3), "Buffer Filled with " + hex4(word) + "...");
+        const auto &words = s.rig.st.buffer.DeviceBuffer;
+        QVERIFY(std::ranges::all_of(words, [&](std::uint16_t w) { return w == word; }));
+    }
+
+    // A fuse box or an oscillator button toggles on a click anywhere in its
+    // row, right of its caption too.
+    void settingsToggleOnTheirWholeRow_data()
+    {
+        QTest::addColumn<int>("idNumber");
+        QTest::newRow("fuse") << int(ControlId::WDT);
+        QTest::newRow("oscillator") << int(ControlId::Xtal);
+    }
+    void settingsToggleOnTheirWholeRow()
+    {
+        QFETCH(int, idNumber);
+        const auto id = ControlId(idNumber);
+        ShownRig s;
+        s.clickRow(ControlId::Device_Box, QStringLiteral("16F84/A "));
+        const QWidget *w = s.window.widget(id);
+        const QPoint right(w->width() - 3, w->height() / 2);
+        QVERIFY(right.x() > w->sizeHint().width());
+        const bool before = s.rig.ui[id].checked;
+        s.clickAt(w, right);
+        QCOMPARE(s.rig.ui[id].checked, !before);
+    }
+
     // The model changes; the widget shows it before anything is pumped.
     void modelChangesShowAtOnce()
     {
@@ -275,7 +338,8 @@ private slots:
         QTest::mouseClick(threeVolts, Qt::LeftButton);
         QCOMPARE(threeVolts->isChecked(), ui[ControlId::V_Verify].itemIndex == 0);
 
-        // Typing and pasting into an entry go to the core, not into the entry.
+        // Typing and pasting into an entry go through the core: the entry shows
+        // the caption the core leaves.
         ui.show(ControlId::FillEdit);
         ui.setCaption(ControlId::FillEdit, "12");
         auto *edit = s.widget<QLineEdit>(ControlId::FillEdit);
