@@ -739,26 +739,22 @@ private slots:
     // byte is written and no line listed after it.
     void eepromCommandsEndAtAStop_data()
     {
-        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("verify");
         QTest::addColumn<int>("pump"); // 0: a moment into the run
-        QTest::addColumn<QString>("status");
         for (int pump : {1, 3, 0}) {
-            QTest::addRow("program EE, pump %d", pump)
-                << int(ControlId::Prg_EE) << pump << "EEprom Did NOT Program....";
-            QTest::addRow("verify EE, pump %d", pump)
-                << int(ControlId::Verify_EE) << pump << "Operation Stopped...";
+            QTest::addRow("program EE, pump %d", pump) << false << pump;
+            QTest::addRow("verify EE, pump %d", pump) << true << pump;
         }
     }
     void eepromCommandsEndAtAStop()
     {
-        QFETCH(int, command);
+        QFETCH(bool, verify);
         QFETCH(int, pump);
-        QFETCH(QString, status);
         ChipRig rig("16F628A");
         for (unsigned a = 0x2000; a <= 0x207F; ++a)
             rig.buffer(a) = 0x0011; // every byte differs from the blank chip's
         const auto done = [&] {
-            if (command == int(ControlId::Verify_EE))
+            if (verify)
                 return rig.memo().size();
             std::size_t written = 0;
             for (std::size_t n = 0; n < 128; ++n)
@@ -774,11 +770,12 @@ private slots:
             rig.host.atPump(pump, stop);
         else
             rig.host.at(rig.host.nowUs() + 50'000, stop);
-        rig.form.click(ControlId(command));
+        rig.form.click(verify ? ControlId::Verify_EE : ControlId::Prg_EE);
         QVERIFY(atStop);
         QCOMPARE(done(), *atStop);
         QVERIFY(done() < 128);
-        QCOMPARE(QString::fromStdString(rig.status()), status);
+        QCOMPARE(rig.status(),
+            std::string(verify ? "Operation Stopped..." : "EEprom Did NOT Program...."));
         QVERIFY(!rig.ui[ControlId::Memo1].visible || !rig.memo().empty());
     }
 
