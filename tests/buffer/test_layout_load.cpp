@@ -25,8 +25,6 @@ constexpr std::tuple<const char *, int, const char *, Asked, int, const char *, 
     LoadRows[] {
         {"16F628A, Yes", 91, "valid/f628a_eeprom.inhx8m.hex", Asked::Yes, 0x3F70, "f628a_eeprom",
             ""},
-        {"16F877A, Yes", 111, "valid/f877a_bigtable.inhx32.hex", Asked::Yes, 0x3F72,
-            "f877a_bigtable", ""},
         {"12C508A, Yes", 0, "valid/c508a_osccal.srec_obs64_crlf.hex", Asked::Yes, 0x0FEA,
             "c508a_osccal", ""},
         {"12F675, Yes", 11, "valid/f675_eeprom.inhx8m.hex", Asked::Yes, 0x3FC4, nullptr, ""},

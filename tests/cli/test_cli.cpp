@@ -4,6 +4,7 @@
 
 #include "app/Format.h"
 #include "buffer/IntelHex.h"
+#include "buffer/TestFiles.h"
 #include "cli/Console.h"
 #include "cli/DeviceNames.h"
 #include "operations/ReadDevice.h"
@@ -122,6 +123,43 @@ struct FaultyConsole
     std::unique_ptr<cli::Console> console;
 };
 
+// What is written, the device it names (empty: none), the first candidate
+// offered then.
+constexpr std::tuple<const char *, const char *, const char *> NameRows[] {
+    {"16F84/A", "16F84/A", ""}, // the caption
+    {"16f84", "16F84/A", ""}, // the base of a variant
+    {"PIC16F84A", "16F84/A", ""},
+    {"pic12ce518", "12C518", ""}, // the list's text
+    {"12C518", "12C518", ""}, // the caption of that row
+    {"16c62b", "16C62A/B/C", ""}, // a letter replaced
+    {"16F628", "16F628", ""}, // exact before longer
+    {"16lf628a", "16LF628A", ""},
+    {"16F87", "", "16F870"}, // a prefix of several
+    {"16F8777A", "", "16F877A"}, // a typing error
+    {"", "", ""},
+};
+
+// Arguments (files under tests/data), exit code, a text on stdout or stderr.
+constexpr std::tuple<const char *, int, const char *> OutcomeRows[] {
+    {"--sim --virtual-time --chip 16F84/A --load hex/valid/f84a_blink.inhx8m.hex blank -d 16F84A",
+        1, "Device is NOT Erased..."},
+    {"--sim --virtual-time --devices 0 detect", 3, "The Quillon Programmer Could Not Be Found...."},
+    {"--sim --virtual-time --unplug-after 20 blank -d 16F84A", 3, "Programmer Not Responding..."},
+    {"--sim --virtual-time blank -d 16F87", 2, "did you mean 16F870"},
+    {"--sim --virtual-time program -d 16F84A -i hex/malformed/bad_checksum.hex --config 3FF1", 4,
+        "Invalid Hex File...."},
+    {"--sim --virtual-time program -d 16F84A -i hex/valid/f84a_blink.inhx8m.hex --layout native", 2,
+        "no configuration word in"},
+    {"--sim --virtual-time verify -d 16F84A -i nothing.hex", 4, "Could Not Load Buffer...."},
+    {"--chip 16F84/A detect", 2, "--chip needs --sim"},
+    {"-V 4 detect", 2, ""},
+    {"--sim --virtual-time --firmware 1.25 detect", 0, "FirmWare Version 1.25"},
+    {"--sim --virtual-time update-firmware update/update_bad_signature.bin", 4,
+        "Invalid File Type..."},
+    {"--sim --virtual-time update-firmware update/update_r2.bin", 1, "Warning: Bad Update..."},
+    {"fuses -d 16F84A 3FF1", 0, "Fuse = 3FF1"},
+};
+
 } // namespace
 
 class CliTest : public QObject
@@ -198,61 +236,16 @@ private slots:
         QCOMPARE(verified.messages.front(), std::string("Device Did NOT Verify to Buffer..."));
     }
 
-    void deviceNames_data()
-    {
-        QTest::addColumn<QString>("written");
-        QTest::addColumn<QString>("device"); // empty: none; then the first candidate
-        QTest::addColumn<QString>("candidate");
-        QTest::newRow("caption") << "16F84/A"
-                                 << "16F84/A"
-                                 << "";
-        QTest::newRow("base of a variant") << "16f84"
-                                           << "16F84/A"
-                                           << "";
-        QTest::newRow("variant with PIC") << "PIC16F84A"
-                                          << "16F84/A"
-                                          << "";
-        QTest::newRow("list text name") << "pic12ce518"
-                                        << "12C518"
-                                        << "";
-        QTest::newRow("caption of that row") << "12C518"
-                                             << "12C518"
-                                             << "";
-        QTest::newRow("letter replaced") << "16c62b"
-                                         << "16C62A/B/C"
-                                         << "";
-        QTest::newRow("exact before longer") << "16F628"
-                                             << "16F628"
-                                             << "";
-        QTest::newRow("LF part") << "16lf628a"
-                                 << "16LF628A"
-                                 << "";
-        QTest::newRow("prefix of several") << "16F87"
-                                           << ""
-                                           << "16F870";
-        QTest::newRow("typing error") << "16F8777A"
-                                      << ""
-                                      << "16F877A";
-        QTest::newRow("nothing") << ""
-                                 << ""
-                                 << "";
-    }
+    void deviceNames_data() { tableRows(NameRows); }
     void deviceNames()
     {
-        QFETCH(QString, written);
-        QFETCH(QString, device);
-        QFETCH(QString, candidate);
-        const cli::DeviceMatch match = cli::matchDevice(written.toStdString());
-        if (!device.isEmpty()) {
-            QVERIFY(match.row >= 0);
-            QCOMPARE(QString::fromUtf8(cli::captionOfRow(std::size_t(match.row))), device);
-            return;
-        }
-        QCOMPARE(match.row, -1);
-        if (!candidate.isEmpty()) {
-            QVERIFY(!match.candidates.empty());
-            QCOMPARE(QString::fromUtf8(cli::captionOfRow(match.candidates.front())), candidate);
-        }
+        const auto &[written, device, candidate] = currentRow(NameRows);
+        const cli::DeviceMatch match = cli::matchDevice(written);
+        const auto caption = [](std::size_t row) { return std::string(cli::captionOfRow(row)); };
+        QCOMPARE(match.row >= 0 ? caption(std::size_t(match.row)) : "", std::string(device));
+        if (*candidate)
+            QCOMPARE(match.candidates.empty() ? "" : caption(match.candidates.front()),
+                std::string(candidate));
     }
 
     // No name answers for two rows: a name always means one device.
@@ -301,41 +294,35 @@ private slots:
         const std::string name = chip.toStdString();
         const bool eeprom = DeviceCatalogue[std::size_t(catalogueRow(name))].eeSizeCode > 0;
 
+        const auto ok = [&](const QStringList &arguments) {
+            const Run run = runCli(arguments, dir);
+            QVERIFY2(run.exit == 0, qPrintable(run.err));
+        };
         // Program into a blank chip: the chip then holds the file.
-        Run run = runCli(
-            sim + QStringList {"--save", "chip.hex", "program", "-d", chip, "-i", file}, dir);
-        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        ok(sim + QStringList {"--save", "chip.hex", "program", "-d", chip, "-i", file});
         const auto expected = chipFrom(name, file);
         const auto programmed = chipFrom(name, dir + "/chip.hex");
         QVERIFY(expected && programmed);
         QCOMPARE(difference(*expected, *programmed, eeprom), std::string());
-
-        run = runCli(
-            sim + QStringList {"--load", "chip.hex", "verify", "-d", chip, "-i", file}, dir);
-        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        ok(sim + QStringList {"--load", "chip.hex", "verify", "-d", chip, "-i", file});
 
         // Read back: the file written holds what the chip holds.
-        run = runCli(
-            sim + QStringList {"--load", "chip.hex", "read", "-d", chip, "-o", "read.hex"}, dir);
-        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        ok(sim + QStringList {"--load", "chip.hex", "read", "-d", chip, "-o", "read.hex"});
         const auto readBack = chipFrom(name, dir + "/read.hex");
         QVERIFY(readBack);
         QCOMPARE(difference(*programmed, *readBack, eeprom), std::string());
 
         // Through this program's binary file and back: its configuration word
         // travels beside it.
-        run = runCli({"convert", "-d", chip, file, "own.bin"}, dir);
-        QVERIFY2(run.exit == 0, qPrintable(run.err));
-        run = runCli({"convert", "-d", chip, "own.bin", "again.hex", "--config",
-                         QString::fromStdString(hex4(expected->config()))},
-            dir);
-        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        ok({"convert", "-d", chip, file, "own.bin"});
+        ok({"convert", "-d", chip, "own.bin", "again.hex", "--config",
+            QString::fromStdString(hex4(expected->config()))});
         const auto again = chipFrom(name, dir + "/again.hex");
         QVERIFY(again);
         QCOMPARE(difference(*expected, *again, eeprom), std::string());
 
         // Another file: exit 1 and the mismatch lines on stdout.
-        run = runCli(sim
+        const Run run = runCli(sim
                 + QStringList {"--load", "chip.hex", "verify", "-d", chip, "-i", other, "--config",
                     "0FFF"},
             dir);
@@ -343,52 +330,17 @@ private slots:
         QVERIFY2(run.out.contains("EXPECTED-"), qPrintable(run.out));
     }
 
-    void outcomes_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<int>("exit");
-        QTest::addColumn<QString>("said"); // on stdout or stderr
-        const QString f84 = data("hex/valid/f84a_blink.inhx8m.hex");
-        QTest::newRow("erased chip is blank") << QStringList {"--sim", "--virtual-time", "--chip",
-            "16F84/A", "--load", f84, "blank", "-d", "16F84A"}
-                                              << 1 << "Device is NOT Erased...";
-        QTest::newRow("no programmer") << QStringList {"--sim", "--virtual-time", "--devices", "0",
-            "detect"} << 3 << "The Quillon Programmer Could Not Be Found....";
-        QTest::newRow("programmer gone") << QStringList {"--sim", "--virtual-time",
-            "--unplug-after", "20", "blank", "-d", "16F84A"}
-                                         << 3 << "Programmer Not Responding...";
-        QTest::newRow("unknown device") << QStringList {"--sim", "--virtual-time", "blank", "-d",
-            "16F87"} << 2 << "did you mean 16F870";
-        QTest::newRow("bad file") << QStringList {"--sim", "--virtual-time", "program", "-d",
-            "16F84A", "-i", data("hex/malformed/bad_checksum.hex"), "--config", "3FF1"}
-                                  << 4 << "Invalid Hex File....";
-        QTest::newRow("gpasm file read as own layout") << QStringList {"--sim", "--virtual-time",
-            "program", "-d", "16F84A", "-i", f84, "--layout", "native"}
-                                                       << 2 << "no configuration word in";
-        QTest::newRow("missing file") << QStringList {"--sim", "--virtual-time", "verify", "-d",
-            "16F84A", "-i", "nothing.hex"}
-                                      << 4 << "Could Not Load Buffer....";
-        QTest::newRow("sim option without --sim")
-            << QStringList {"--chip", "16F84/A", "detect"} << 2 << "--chip needs --sim";
-        QTest::newRow("bad verify supply") << QStringList {"-V", "4", "detect"} << 2 << "";
-        QTest::newRow("detect") << QStringList {"--sim", "--virtual-time", "--firmware", "1.25",
-            "detect"} << 0 << "FirmWare Version 1.25";
-        QTest::newRow("update, not an update file") << QStringList {"--sim", "--virtual-time",
-            "update-firmware", data("update/update_bad_signature.bin")}
-                                                    << 4 << "Invalid File Type...";
-        QTest::newRow("update, checksum differs") << QStringList {"--sim", "--virtual-time",
-            "update-firmware", data("update/update_r2.bin")}
-                                                  << 1 << "Warning: Bad Update...";
-        QTest::newRow("fuses") << QStringList {"fuses", "-d", "16F84A", "3FF1"} << 0
-                               << "Fuse = 3FF1";
-    }
+    void outcomes_data() { tableRows(OutcomeRows); }
     void outcomes()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(int, exit);
-        QFETCH(QString, said);
+        const auto &[arguments, exit, said] = currentRow(OutcomeRows);
+        QStringList words = QString(arguments).split(' ');
+        for (QString &word : words) {
+            if (word.startsWith("hex/") || word.startsWith("update/"))
+                word = data(word.toUtf8().constData());
+        }
         QTemporaryDir folder;
-        const Run run = runCli(arguments, folder.path());
+        const Run run = runCli(words, folder.path());
         QCOMPARE(run.exit, exit);
         QVERIFY2((run.out + run.err).contains(said), qPrintable(run.out + run.err));
     }

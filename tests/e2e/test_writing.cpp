@@ -4,6 +4,7 @@
 
 #include "app/Format.h"
 #include "buffer/IntelHex.h"
+#include "buffer/TestFiles.h"
 
 #include <QTest>
 
@@ -77,6 +78,50 @@ sim::ChipOptions calibrated()
     options.bandGap = 1;
     return options;
 }
+
+// An erase of a 12F675 that could not put the calibration back tells the
+// values read before it; a chip without one gets nothing back; a
+// code-protected chip hides its calibration word, so only the band-gap bits go
+// back and the word is not invented. Name, interruption (0 none, 1 stop, 2
+// unplugged), factory calibration, code protection, calibration and
+// configuration word after, the memo's calibration line.
+constexpr std::tuple<const char *, int, bool, bool, const char *, const char *>
+    CalibratedEraseRows[] {
+        {"stopped after the sequence", 1, true, false, "3FFF3FFF", "Calibration Word = 3490"},
+        {"unplugged after the sequence", 2, true, false, "3FFF3FFF", "Calibration Word = 3490"},
+        {"no calibration to keep", 0, false, false, "3FFF3FFF", ""},
+        {"code protected", 0, true, true, "3FFF1FFF",
+            "Calibration Word = Not Readable, Code Protected"},
+    };
+
+// Every wait between two packets, on the virtual clock: the time from the
+// packet to the next one written (after a reset, its reply comes first).
+// Name, chip, command, packet, which of them (0: every one), milliseconds.
+constexpr ControlId Blank = ControlId::Blank_Chk, Program = ControlId::Program_Eprom,
+                    Erase = ControlId::Erase_But;
+constexpr std::tuple<const char *, const char *, ControlId, const char *, int, int> WaitRows[] {
+    {"serial set-up 1", "16F84/A", Blank, "TX 94 5F 33", 0, 2},
+    {"serial set-up 2", "16F84/A", Blank, "TX 94 3F F1", 0, 2},
+    {"serial set-up 3", "16F84/A", Blank, "TX 94 4F 00", 0, 2},
+    {"serial set-up 4", "16F84/A", Blank, "TX 94 5F 32", 0, 10},
+    {"parallel set-up 1", "16C54", Blank, "TX 94 5F 7B", 0, 30},
+    {"parallel set-up 2", "16C54", Blank, "TX 94 3F E1", 0, 30},
+    {"parallel set-up 3", "16C54", Blank, "TX 94 3F E9", 0, 30},
+    {"parallel set-up 4", "16C54", Blank, "TX 94 5F 7A", 0, 60},
+    {"single word", "16F84/A", Program, "TX D1 08", 0, 20},
+    {"row", "16F877A", Program, "TX D1 18", 0, 5},
+    {"row IDs and configuration", "16F877A", Program, "TX D1 08", 0, 100},
+    {"row configuration pass", "16F877A", Program, "TX 24", 3, 100},
+    {"parallel read-back pass", "16C54", Program, "TX 24", 2, 70},
+    {"parallel configuration pass", "16C54", Program, "TX 24", 3, 70},
+    {"erase A cycle", "16F84/A", Erase, "TX D1 08", 0, 50},
+    {"erase A end", "16F84/A", Erase, "TX D1 07", 2, 50},
+    {"erase B program", "16F628A", Erase, "TX D1 09", 0, 50},
+    {"erase B data", "16F628A", Erase, "TX D1 0B", 0, 50},
+    {"erase C chip", "16F877A", Erase, "TX D1 FF", 0, 50},
+    {"erase C IDs", "16F877A", Erase, "TX D1 08", 0, 20},
+    {"data EEPROM", "16F628A", ControlId::Prg_EE, "TX D1 08", 0, 20},
+};
 
 } // namespace
 
@@ -512,32 +557,12 @@ private slots:
         }
     }
 
-    // An erase of a 12F675 that could not put the calibration back tells the
-    // values read before it; a chip without one gets nothing back; a
-    // code-protected chip hides its calibration word, so only the band-gap bits
-    // go back and the word is not invented.
-    void eraseOfACalibratedChip_data()
-    {
-        QTest::addColumn<int>("interruption"); // 0 none, 1 stop, 2 unplugged
-        QTest::addColumn<bool>("factory");
-        QTest::addColumn<bool>("codeProtected");
-        QTest::addColumn<QString>("after"); // calibration word, configuration word
-        QTest::addColumn<QString>("wordLine");
-        const QString told = "Calibration Word = 3490";
-        QTest::newRow("stopped after the sequence") << 1 << true << false << "3FFF3FFF" << told;
-        QTest::newRow("unplugged after the sequence") << 2 << true << false << "3FFF3FFF" << told;
-        QTest::newRow("no calibration to keep") << 0 << false << false << "3FFF3FFF"
-                                                << "";
-        QTest::newRow("code protected") << 0 << true << true << "3FFF1FFF"
-                                        << "Calibration Word = Not Readable, Code Protected";
-    }
+    void eraseOfACalibratedChip_data() { tableRows(CalibratedEraseRows); }
     void eraseOfACalibratedChip()
     {
-        QFETCH(int, interruption);
-        QFETCH(bool, factory);
-        QFETCH(bool, codeProtected);
-        QFETCH(QString, after);
-        QFETCH(QString, wordLine);
+        const auto &[label, cut, factory, codeProtected, after, wordLine]
+            = currentRow(CalibratedEraseRows);
+        const int interruption = cut; // a lambda takes no structured binding
         sim::ChipOptions options = calibrated();
         options.factoryCalibration = factory;
         ChipRig rig("12F675", options);
@@ -554,9 +579,9 @@ private slots:
                 rig.link.faults().unplugAfterPacket = rig.link.packetsWritten();
         });
         rig.form.click(ControlId::Erase_But);
-        QCOMPARE(hex4(rig.chip->word(0x3FF)) + hex4(rig.chip->config()), after.toStdString());
+        QCOMPARE(hex4(rig.chip->word(0x3FF)) + hex4(rig.chip->config()), std::string(after));
         const auto memo = rig.memo();
-        QCOMPARE(memo.size() >= 2 && memo[memo.size() - 2] == wordLine.toStdString()
+        QCOMPARE(memo.size() >= 2 && memo[memo.size() - 2] == wordLine
                 && memo.back() == "Band Gap Bits = 1",
             factory);
         QCOMPARE(rig.status() == "Calibration NOT Restored....", factory);
@@ -714,26 +739,22 @@ private slots:
     // byte is written and no line listed after it.
     void eepromCommandsEndAtAStop_data()
     {
-        QTest::addColumn<int>("command");
+        QTest::addColumn<bool>("verify");
         QTest::addColumn<int>("pump"); // 0: a moment into the run
-        QTest::addColumn<QString>("status");
         for (int pump : {1, 3, 0}) {
-            QTest::addRow("program EE, pump %d", pump)
-                << int(ControlId::Prg_EE) << pump << "EEprom Did NOT Program....";
-            QTest::addRow("verify EE, pump %d", pump)
-                << int(ControlId::Verify_EE) << pump << "Operation Stopped...";
+            QTest::addRow("program EE, pump %d", pump) << false << pump;
+            QTest::addRow("verify EE, pump %d", pump) << true << pump;
         }
     }
     void eepromCommandsEndAtAStop()
     {
-        QFETCH(int, command);
+        QFETCH(bool, verify);
         QFETCH(int, pump);
-        QFETCH(QString, status);
         ChipRig rig("16F628A");
         for (unsigned a = 0x2000; a <= 0x207F; ++a)
             rig.buffer(a) = 0x0011; // every byte differs from the blank chip's
         const auto done = [&] {
-            if (command == int(ControlId::Verify_EE))
+            if (verify)
                 return rig.memo().size();
             std::size_t written = 0;
             for (std::size_t n = 0; n < 128; ++n)
@@ -749,59 +770,20 @@ private slots:
             rig.host.atPump(pump, stop);
         else
             rig.host.at(rig.host.nowUs() + 50'000, stop);
-        rig.form.click(ControlId(command));
+        rig.form.click(verify ? ControlId::Verify_EE : ControlId::Prg_EE);
         QVERIFY(atStop);
         QCOMPARE(done(), *atStop);
         QVERIFY(done() < 128);
-        QCOMPARE(QString::fromStdString(rig.status()), status);
+        QCOMPARE(rig.status(),
+            std::string(verify ? "Operation Stopped..." : "EEprom Did NOT Program...."));
         QVERIFY(!rig.ui[ControlId::Memo1].visible || !rig.memo().empty());
     }
 
-    // Every wait between two packets, on the virtual clock: the time from the
-    // packet to the next one written (after a reset, its reply comes first).
-    void waits_data()
-    {
-        QTest::addColumn<QString>("chip");
-        QTest::addColumn<int>("command");
-        QTest::addColumn<QString>("packet");
-        QTest::addColumn<int>("occurrence"); // 0: every one
-        QTest::addColumn<int>("ms");
-        const auto row = [](const char *tag, const char *chip, ControlId command,
-                             const char *packet, int occurrence, int ms) {
-            QTest::newRow(tag) << chip << int(command) << packet << occurrence << ms;
-        };
-        const ControlId blank = ControlId::Blank_Chk, program = ControlId::Program_Eprom,
-                        erase = ControlId::Erase_But;
-        row("serial set-up 1", "16F84/A", blank, "TX 94 5F 33", 0, 2);
-        row("serial set-up 2", "16F84/A", blank, "TX 94 3F F1", 0, 2);
-        row("serial set-up 3", "16F84/A", blank, "TX 94 4F 00", 0, 2);
-        row("serial set-up 4", "16F84/A", blank, "TX 94 5F 32", 0, 10);
-        row("parallel set-up 1", "16C54", blank, "TX 94 5F 7B", 0, 30);
-        row("parallel set-up 2", "16C54", blank, "TX 94 3F E1", 0, 30);
-        row("parallel set-up 3", "16C54", blank, "TX 94 3F E9", 0, 30);
-        row("parallel set-up 4", "16C54", blank, "TX 94 5F 7A", 0, 60);
-        row("single word", "16F84/A", program, "TX D1 08", 0, 20);
-        row("row", "16F877A", program, "TX D1 18", 0, 5);
-        row("row IDs and configuration", "16F877A", program, "TX D1 08", 0, 100);
-        row("row configuration pass", "16F877A", program, "TX 24", 3, 100);
-        row("parallel read-back pass", "16C54", program, "TX 24", 2, 70);
-        row("parallel configuration pass", "16C54", program, "TX 24", 3, 70);
-        row("erase A cycle", "16F84/A", erase, "TX D1 08", 0, 50);
-        row("erase A end", "16F84/A", erase, "TX D1 07", 2, 50);
-        row("erase B program", "16F628A", erase, "TX D1 09", 0, 50);
-        row("erase B data", "16F628A", erase, "TX D1 0B", 0, 50);
-        row("erase C chip", "16F877A", erase, "TX D1 FF", 0, 50);
-        row("erase C IDs", "16F877A", erase, "TX D1 08", 0, 20);
-        row("data EEPROM", "16F628A", ControlId::Prg_EE, "TX D1 08", 0, 20);
-    }
+    void waits_data() { tableRows(WaitRows); }
     void waits()
     {
-        QFETCH(QString, chip);
-        QFETCH(int, command);
-        QFETCH(QString, packet);
-        QFETCH(int, occurrence);
-        QFETCH(int, ms);
-        ChipRig rig(chip.toStdString());
+        const auto &[label, chip, command, packet, occurrence, ms] = currentRow(WaitRows);
+        ChipRig rig(chip);
         rig.st.device.LastProgramAddress = 0x001F;
         fillBuffer(rig);
         std::vector<std::pair<std::uint64_t, std::string>> sent;
@@ -809,11 +791,12 @@ private slots:
             if (line.starts_with("TX"))
                 sent.emplace_back(rig.host.nowUs(), line);
         });
-        rig.form.click(ControlId(command));
-        const std::uint64_t reply = packet == "TX 24" ? rig.programmer.options().latencyUs : 0;
+        rig.form.click(command);
+        const std::string_view prefix(packet);
+        const std::uint64_t reply = prefix == "TX 24" ? rig.programmer.options().latencyUs : 0;
         int seen = 0;
         for (std::size_t i = 0; i + 1 < sent.size(); ++i) {
-            if (!sent[i].second.starts_with(packet.toStdString()))
+            if (!sent[i].second.starts_with(prefix))
                 continue;
             if (++seen == occurrence || occurrence == 0)
                 QCOMPARE(sent[i + 1].first - sent[i].first, std::uint64_t(ms) * 1000 + reply);
