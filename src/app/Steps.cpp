@@ -9,6 +9,7 @@ void BusyStep(Core &core)
     // Each command judges its own link: a failure before it began is not its own.
     core.st.exchange.linkFailed = false;
     core.st.exchange.stopRequested = false;
+    core.st.op.result = {};
     ResetProgrammer(core);
     for (ControlId id : BusyLocked)
         core.ui.disable(id);

@@ -7,6 +7,8 @@
 #include "cli/ImageFiles.h"
 #include "devices/Catalogue.h"
 #include "devices/ConfigEditor.h"
+#include "devices/ConfigLayouts.h"
+#include "devices/DeviceIds.h"
 #include "devices/JumperDiagrams.h"
 #include "devices/Selection.h"
 #include "link/Discovery.h"
@@ -15,6 +17,8 @@
 #include "operations/BlankCheck.h"
 #include "operations/DataEeprom.h"
 #include "operations/Erase.h"
+#include "operations/Identity.h"
+#include "operations/Outcome.h"
 #include "operations/Program.h"
 #include "operations/ReadDevice.h"
 #include "operations/Verify.h"
@@ -52,13 +56,6 @@ std::string sizeOf(std::string_view listText)
     return text;
 }
 
-// The status texts of a command that did not do what it was asked.
-bool failedText(const std::string &status)
-{
-    return status.find("NOT") != std::string::npos
-        || status.find("Bad Update") != std::string::npos;
-}
-
 void (*const VerifyProgram)(Core &) = Verify_EpromClick;
 void (*const VerifyEeprom)(Core &) = Verify_EEClick;
 
@@ -67,24 +64,47 @@ void readBlocks(Core &core)
     Move_EpromClick(core, ProgramReading::Blocks);
 }
 
-} // namespace
-
-std::optional<Mismatch> parseMismatchLine(const std::string &line)
+void identityOnly(Core &core)
 {
-    // "AAAA  EXPECTED-XXXX  FOUND-YYYY"
-    if (line.size() != 31 || line.compare(4, 11, "  EXPECTED-") != 0
-        || line.compare(19, 8, "  FOUND-") != 0)
-        return std::nullopt;
-    Mismatch m;
-    const auto field = [&line](std::size_t at, std::uint16_t &value) {
-        const char *first = line.data() + at;
-        const auto [end, ec] = std::from_chars(first, first + 4, value, 16);
-        return ec == std::errc() && end == first + 4;
-    };
-    if (!field(0, m.address) || !field(15, m.expected) || !field(27, m.found))
-        return std::nullopt;
-    return m;
+    ReadChipIdentity(core, false);
 }
+
+void identityWithCalibration(Core &core)
+{
+    ReadChipIdentity(core, true);
+}
+
+// A part by its list caption, as its own name: the 16F84/A row's chip that
+// shows an ID is a 16F84A.
+std::string partName(std::size_t row)
+{
+    std::string name(captionOfRow(row));
+    name.erase(std::remove(name.begin(), name.end(), '/'), name.end());
+    return name;
+}
+
+// "16F628A revision 3 (device ID 1063)"
+std::string chipName(std::size_t row, std::uint16_t word)
+{
+    return partName(row) + " revision " + std::to_string(word & RevisionMask) + " (device ID "
+        + hex4(word) + ")";
+}
+
+std::string chipNamed(const IdVerdict &verdict, std::uint16_t word)
+{
+    if (verdict.otherRow)
+        return "a " + partName(*verdict.otherRow) + " (device ID " + hex4(word) + ")";
+    return "a chip of device ID " + hex4(word) + " (not a chip of the device list)";
+}
+
+std::string noChipLine(const std::string &device)
+{
+    return "no chip answers in the socket: check the chip's orientation, the socket and the "
+           "jumpers (`ravelin-cli jumpers -d "
+        + device + "`)";
+}
+
+} // namespace
 
 Console::Console(const TransportFactory &makeTransport, Options options)
     : m_options(std::move(options))
@@ -114,6 +134,13 @@ void Console::begin(Report &report, const std::string &command)
     m_startUs = m_host.nowUs();
 }
 
+// The command's last status line, said once, at the end.
+void Console::finish(Report &report, const std::string &status)
+{
+    report.statusText = status;
+    report.messages.push_back(status);
+}
+
 bool Console::chooseDevice(Report &report)
 {
     const DeviceMatch match = matchDevice(m_options.device);
@@ -130,7 +157,46 @@ bool Console::chooseDevice(Report &report)
     }
     report.device = std::string(captionOfRow(static_cast<std::size_t>(match.row)));
     Device_BoxClick(core(), match.row);
+    return checkOptions(report);
+}
+
+// Values the chip's word cannot hold are refused before anything is sent: a
+// masked configuration word could turn code protection on for good.
+bool Console::checkOptions(Report &report)
+{
+    const DeviceState &device = m_state.device;
+    const auto refuse = [&](const std::string &why) {
+        report.messages.push_back(why);
+        report.fail(Status::Usage);
+        return false;
+    };
+    const std::string width = device.WordMask == 0x0FFF ? "12-bit" : "14-bit";
+    if (m_options.config && (*m_options.config & ~device.WordMask) != 0) {
+        return refuse("--config " + hex4(*m_options.config) + " has bits outside the "
+            + report.device + "'s " + width + " configuration word (" + hex4(device.WordMask)
+            + ")");
+    }
+    const FactoryCalibration calibration = factoryCalibrationOf(device.FamilyCode);
+    if (m_options.writeCalibration) {
+        if (!calibration.lastWord)
+            return refuse("the " + report.device + " has no calibration word to write");
+        if ((*m_options.writeCalibration & ~device.WordMask) != 0)
+            return refuse("--write-calibration " + hex4(*m_options.writeCalibration)
+                + " has bits outside the " + report.device + "'s " + width + " word");
+    }
+    if (m_options.writeBandGap) {
+        if (calibration.configBits == 0)
+            return refuse("the " + report.device + " has no band-gap bits to write");
+        if (*m_options.writeBandGap > 3)
+            return refuse("--write-band-gap takes 0 to 3");
+    }
     return true;
+}
+
+void Console::takeMemoLines(Report &report)
+{
+    for (const std::string &line : m_ui[ControlId::Memo1].lines)
+        report.messages.push_back(line);
 }
 
 bool Console::findProgrammer(Report &report)
@@ -142,12 +208,17 @@ bool Console::findProgrammer(Report &report)
     const std::size_t boxes = m_host.boxTexts.size();
     BusyStep(core());
     FindProgrammer(core());
+    // A search whose own exchange failed found no programmer, whatever state
+    // it left behind.
+    const bool exchangeFailed = m_state.exchange.linkFailed;
     IdleStep(core());
     for (std::size_t i = boxes; i < m_host.boxTexts.size(); ++i)
         report.messages.push_back(m_host.boxTexts[i]);
     report.statusText = m_ui[ControlId::StaticText3].caption;
-    if (m_state.ConnectionState == 2)
+    if (m_state.ConnectionState == 2 && !exchangeFailed && !m_state.exchange.linkFailed)
         return true;
+    if (m_state.ConnectionState == 2)
+        takeMemoLines(report);
     report.fail(m_host.stopDelivered() ? Status::Stopped : Status::NoProgrammer);
     return false;
 }
@@ -196,19 +267,6 @@ bool Console::saveFile(Report &report, const std::string &name)
     return false;
 }
 
-void Console::harvestMemo(Report &report, bool keepMismatches)
-{
-    for (const std::string &line : m_ui[ControlId::Memo1].lines) {
-        if (const std::optional<Mismatch> m = parseMismatchLine(line)) {
-            if (keepMismatches)
-                report.mismatches.push_back(*m);
-        } else {
-            report.messages.push_back(line);
-        }
-    }
-    m_ui.clearLines(ControlId::Memo1);
-}
-
 bool Console::runStep(Report &report, void (*routine)(Core &))
 {
     const std::size_t boxes = m_host.boxTexts.size();
@@ -217,49 +275,49 @@ bool Console::runStep(Report &report, void (*routine)(Core &))
     routine(core());
     if (m_progress)
         m_progress->clear();
+    const std::string &status = m_ui[ControlId::StaticText3].caption;
     for (std::size_t i = boxes; i < m_host.boxTexts.size(); ++i) {
-        if (m_host.boxTexts[i] != m_ui[ControlId::StaticText3].caption)
+        if (m_host.boxTexts[i] != status)
             report.messages.push_back(m_host.boxTexts[i]);
     }
-    const std::string &status = m_ui[ControlId::StaticText3].caption;
-    if (!status.empty()) {
+    if (!status.empty())
         report.statusText = status;
+    if (const std::optional<CalibrationKept> &kept = result().calibration)
+        report.calibration = kept;
+    if (m_state.exchange.linkFailed || result().outcome == Outcome::LinkFailed) {
+        takeMemoLines(report);
         report.messages.push_back(status);
-    }
-    if (m_state.exchange.linkFailed) {
-        harvestMemo(report, false);
-        report.fail(Status::NoProgrammer);
+        report.fail(Status::LinkLost);
         return false;
     }
-    if (m_host.stopDelivered()) {
+    if (m_host.stopDelivered() || result().outcome == Outcome::Stopped) {
+        report.messages.push_back(status);
         report.fail(Status::Stopped);
         return false;
     }
     return true;
 }
 
+bool Console::protectedChip(std::optional<std::uint16_t> config) const
+{
+    const ConfigLayout *layout = layoutOf(m_state.device.FamilyCode);
+    if (!config || !layout)
+        return false;
+    const std::uint16_t bits = layout->protectOffMask;
+    return (*config & bits) != bits;
+}
+
 bool Console::verifyTwice(Report &report, void (*routine)(Core &))
 {
     if (!runStep(report, routine))
         return false;
-    std::vector<Mismatch> first;
-    std::vector<std::string> others;
-    for (const std::string &line : m_ui[ControlId::Memo1].lines) {
-        if (const std::optional<Mismatch> m = parseMismatchLine(line))
-            first.push_back(*m);
-        else
-            others.push_back(line);
-    }
-    m_ui.clearLines(ControlId::Memo1);
-    if (m_state.op.failureFlag == 0)
+    const CommandResult first = result();
+    if (first.outcome == Outcome::Done)
         return true;
-    if (first.empty()) {
-        // The configuration word ("Fuse Mis-Match"): read again as well.
-        if (!runStep(report, routine))
-            return false;
-        if (m_state.op.failureFlag == 0)
-            return true;
-        harvestMemo(report, true);
+    // A protected chip reads its program memory as 0000 or scrambled: a list
+    // of every word would only bury the reason.
+    if (routine == VerifyProgram && protectedChip(first.configRead)) {
+        report.messages.push_back("the chip is code protected: its memory cannot be read back");
         report.fail(Status::ChipFailed);
         return false;
     }
@@ -267,27 +325,43 @@ bool Console::verifyTwice(Report &report, void (*routine)(Core &))
     // word that reads wrong twice is reported.
     if (!runStep(report, routine))
         return false;
-    std::vector<Mismatch> second;
-    for (const std::string &line : m_ui[ControlId::Memo1].lines) {
-        if (const std::optional<Mismatch> m = parseMismatchLine(line))
-            second.push_back(*m);
+    const CommandResult &second = result();
+    std::vector<std::uint16_t> once;
+    const auto in = [](const std::vector<Mismatch> &list, std::uint16_t address) {
+        return std::any_of(list.begin(), list.end(),
+            [address](const Mismatch &m) { return m.address == address; });
+    };
+    for (const Mismatch &m : first.mismatches) {
+        if (in(second.mismatches, m.address))
+            report.mismatches.push_back(m);
+        else
+            once.push_back(m.address);
     }
-    const bool otherAgain = m_state.op.failureFlag == 1 && !others.empty();
-    m_ui.clearLines(ControlId::Memo1);
-    for (const Mismatch &m : first) {
-        const auto again = std::find_if(second.begin(), second.end(),
-            [&m](const Mismatch &s) { return s.address == m.address; });
-        if (again != second.end())
-            report.mismatches.push_back(*again);
+    for (const Mismatch &m : second.mismatches) {
+        if (!in(first.mismatches, m.address))
+            once.push_back(m.address);
     }
-    if (otherAgain)
-        report.messages.insert(report.messages.end(), others.begin(), others.end());
-    if (report.mismatches.empty() && !otherAgain) {
-        report.statusText = m_ui[ControlId::StaticText3].caption;
+    if (first.config && second.config)
+        report.config = second.config;
+    if (!once.empty()) {
+        std::sort(once.begin(), once.end());
+        std::string line = "read wrong once, right the other time:";
+        for (std::uint16_t address : once)
+            line += " " + hex4(address);
+        report.messages.push_back(line);
+    }
+    if (report.mismatches.empty() && !report.config)
         return true;
-    }
     report.fail(Status::ChipFailed);
     return false;
+}
+
+bool Console::readIdentity(Report &report, bool withCalibration)
+{
+    const bool held = runStep(report, withCalibration ? identityWithCalibration : identityOnly);
+    if (held && result().identity)
+        report.identity = result().identity;
+    return held && report.identity.has_value();
 }
 
 Report Console::devices(const std::string &filter)
@@ -379,18 +453,122 @@ Report Console::detect()
     return report;
 }
 
+// The chip in the socket is the device named: checked first by every chip
+// command. Parts without a device ID are never checked.
+bool Console::checkChip(Report &report)
+{
+    const auto row = static_cast<std::size_t>(m_state.device.selectedRow);
+    if (!m_options.idCheck || !deviceIdOfRow(row))
+        return true;
+    if (!readIdentity(report, false))
+        return false;
+    const std::optional<std::uint16_t> word = report.identity->deviceId;
+    const IdVerdict verdict = checkDeviceId(row, word);
+    if (verdict.matches)
+        return true;
+    if (verdict.noChip) {
+        report.messages.push_back(noChipLine(report.device));
+        report.fail(Status::NoChip);
+        return false;
+    }
+    report.messages.push_back(
+        "the socket holds " + chipNamed(verdict, *word) + ", not the " + report.device);
+    report.messages.push_back("(--no-id-check programs it all the same)");
+    report.fail(Status::WrongChip);
+    return false;
+}
+
+Report Console::identify()
+{
+    Report report;
+    begin(report, "identify");
+    if (!chooseDevice(report) || !findProgrammer(report) || !readIdentity(report, true))
+        return report;
+    const ChipIdentity &chip = *report.identity;
+    const auto row = static_cast<std::size_t>(m_state.device.selectedRow);
+    const IdVerdict verdict = checkDeviceId(row, chip.deviceId);
+    if (!verdict.known) {
+        report.output.push_back("the " + report.device + " has no device ID");
+    } else if (verdict.noChip && verdict.matches) {
+        report.output.push_back("no device ID: a 16F84, or no chip in the socket");
+    } else if (!verdict.noChip) {
+        std::string line = chipName(verdict.otherRow.value_or(row), *chip.deviceId);
+        if (!verdict.matches && !verdict.otherRow)
+            line = "device ID " + hex4(*chip.deviceId) + ": not a chip of the device list";
+        report.output.push_back(line);
+    }
+    std::string ids = "ID words";
+    for (std::uint16_t id : chip.ids)
+        ids += " " + hex4(id);
+    report.output.push_back(ids);
+    report.output.push_back("configuration word " + hex4(chip.config));
+    if (chip.calibration)
+        report.output.push_back("calibration word " + hex4(*chip.calibration));
+    if (chip.bandGap)
+        report.output.push_back("band-gap bits " + std::to_string(*chip.bandGap));
+    if (verdict.known && verdict.noChip && !verdict.matches) {
+        report.messages.push_back(noChipLine(report.device));
+        report.fail(Status::NoChip);
+    } else if (!verdict.matches) {
+        report.messages.push_back("not the " + report.device);
+        report.fail(Status::WrongChip);
+    }
+    return report;
+}
+
 Report Console::blank()
 {
     Report report;
     begin(report, "blank");
-    if (!chooseDevice(report) || !findProgrammer(report))
+    if (!chooseDevice(report) || !findProgrammer(report) || !checkChip(report))
         return report;
-    if (runStep(report, Blank_ChkClick)) {
-        harvestMemo(report, true);
-        if (m_state.op.failureFlag == 1)
-            report.fail(Status::ChipFailed);
-    }
+    if (!runStep(report, Blank_ChkClick))
+        return report;
+    report.mismatches = result().mismatches;
+    if (result().outcome != Outcome::Done)
+        report.fail(Status::ChipFailed);
+    finish(report, report.statusText);
     return report;
+}
+
+// The erase, then a blank check of what it covers: program memory and ID
+// words, and the data EEPROM, which every erase of the list clears. A word
+// that stayed is listed.
+bool Console::eraseChip(Report &report)
+{
+    if (!runStep(report, Erase_ButClick))
+        return false;
+    if (result().outcome == Outcome::ChipFailed) {
+        // The factory values the erase could not put back: the user's only copy.
+        if (report.calibration) {
+            for (const std::string &line : calibrationLines(*report.calibration))
+                report.messages.push_back(line);
+        }
+        finish(report, report.statusText);
+        report.fail(Status::ChipFailed);
+        return false;
+    }
+    if (!runStep(report, Blank_ChkClick))
+        return false;
+    std::vector<Mismatch> stayed = result().mismatches;
+    if (m_state.device.eeSizeCode > 0) {
+        BufferWords &buffer = m_state.buffer.DeviceBuffer;
+        const BufferWords kept = buffer;
+        std::fill(buffer.begin() + 0x2000, buffer.begin() + m_state.device.LastEEAddress + 1,
+            std::uint16_t {0x00FF});
+        const bool held = runStep(report, VerifyEeprom);
+        buffer = kept;
+        if (!held)
+            return false;
+        stayed.insert(stayed.end(), result().mismatches.begin(), result().mismatches.end());
+    }
+    if (stayed.empty())
+        return true;
+    report.mismatches = stayed;
+    report.messages.push_back(std::to_string(stayed.size()) + " words stayed after the erase");
+    finish(report, "Device is NOT Erased...");
+    report.fail(Status::ChipFailed);
+    return false;
 }
 
 Report Console::erase()
@@ -404,13 +582,10 @@ Report Console::erase()
         report.fail(Status::Usage);
         return report;
     }
-    if (!findProgrammer(report))
+    m_state.op.bandGapGiven = m_options.writeBandGap;
+    if (!findProgrammer(report) || !checkChip(report) || !eraseChip(report))
         return report;
-    if (runStep(report, Erase_ButClick)) {
-        harvestMemo(report, false);
-        if (failedText(report.statusText))
-            report.fail(Status::ChipFailed);
-    }
+    finish(report, "Device is Erased...");
     return report;
 }
 
@@ -423,14 +598,15 @@ bool Console::runRead(Report &report)
     const bool checkCalibration = m_ui[ControlId::Cal_Byte].checked;
     m_ui.setChecked(ControlId::Cal_Byte, true);
     bool same = runStep(report, VerifyProgram);
-    if (same && m_state.op.failureFlag == 1) {
-        harvestMemo(report, true);
+    if (same && result().outcome != Outcome::Done) {
+        report.mismatches = result().mismatches;
+        report.config = result().config;
         same = false;
     }
     if (same && m_state.device.eeSizeCode > 0) {
         same = runStep(report, VerifyEeprom);
-        if (same && m_state.op.failureFlag == 1) {
-            harvestMemo(report, true);
+        if (same && result().outcome != Outcome::Done) {
+            report.mismatches = result().mismatches;
             same = false;
         }
     }
@@ -438,9 +614,8 @@ bool Console::runRead(Report &report)
     if (same)
         return true;
     if (report.status == Status::Ok) {
-        report.statusText = "the two reads of the chip differ: nothing written";
-        report.messages.push_back(report.statusText);
-        report.fail(Status::NoProgrammer);
+        finish(report, "the two reads of the chip differ: nothing written");
+        report.fail(Status::ReadsDiffer);
     }
     return false;
 }
@@ -449,45 +624,120 @@ Report Console::read()
 {
     Report report;
     begin(report, "read");
-    if (!chooseDevice(report) || !findProgrammer(report) || !runRead(report))
+    if (!chooseDevice(report) || !findProgrammer(report) || !checkChip(report) || !runRead(report))
         return report;
-    report.statusText = "Device Has Been Moved to Buffer...";
-    saveFile(report, m_options.output);
+    if (saveFile(report, m_options.output))
+        finish(report, "Device Has Been Moved to Buffer...");
     return report;
+}
+
+// --no-eeprom through an erase: the chip's data EEPROM is read first and
+// written back after, and verified with the rest.
+bool Console::keepDataEeprom(Report &report)
+{
+    const ConfigLayout *layout = layoutOf(m_state.device.FamilyCode);
+    const std::uint16_t protect = layout ? dataProtectionBit(*layout) : 0;
+    if (protect != 0) {
+        if (!readIdentity(report, false))
+            return false;
+        if ((report.identity->config & protect) == 0) {
+            report.messages.push_back("the chip's data EEPROM is protected: it cannot be read to "
+                                      "keep it through the erase (nothing was erased)");
+            report.fail(Status::ChipFailed);
+            return false;
+        }
+    }
+    if (!runStep(report, ReadDataEeprom))
+        return false;
+    if (result().outcome != Outcome::Done) {
+        report.fail(Status::LinkLost);
+        return false;
+    }
+    m_fileHasEeprom = true;
+    return true;
 }
 
 Report Console::program()
 {
     Report report;
     begin(report, "program");
-    if (!chooseDevice(report) || !loadFile(report, m_options.input) || !needConfigWord(report)
-        || !findProgrammer(report))
+    if (!chooseDevice(report) || !loadFile(report, m_options.input) || !needConfigWord(report))
         return report;
-    if (m_state.device.eraseFlag != 0 && m_options.erase && !runStep(report, Erase_ButClick))
+    OperationState &op = m_state.op;
+    const DeviceState &device = m_state.device;
+    if (m_options.writeCalibration) {
+        m_state.buffer.DeviceBuffer[lastProgramWord(core())] = *m_options.writeCalibration;
+        m_ui.setChecked(ControlId::Cal_Byte, true);
+        op.calibrationGiven = true;
+    }
+    op.bandGapGiven = m_options.writeBandGap;
+    // The 16F87xA's rows hear a stop between them, and its read-back takes
+    // block reads: a console has no window to keep the timing of.
+    op.style = {true, true};
+    if (!findProgrammer(report) || !checkChip(report))
         return report;
-    if (!runStep(report, Program_EpromClick))
+    const bool erase = device.eraseFlag != 0 && m_options.erase;
+    const bool hasEeprom = device.eeSizeCode > 0;
+    if (erase && hasEeprom && !m_options.eeprom && !keepDataEeprom(report))
         return report;
-    harvestMemo(report, true);
-    if (m_state.op.failureFlag == 1 || failedText(report.statusText)) {
+    if (erase && !eraseChip(report))
+        return report;
+
+    // Program and verify with the protection off: a protected chip reads back
+    // nothing. The configuration word as given comes last, and alone.
+    const std::uint16_t given = device.ConfigWord;
+    const ConfigLayout *layout = layoutOf(device.FamilyCode);
+    const std::uint16_t open = layout
+        ? static_cast<std::uint16_t>((given | protectionBits(*layout)) & device.WordMask)
+        : given;
+    m_state.device.ConfigWord = open;
+    const auto restoreGiven = [&] { m_state.device.ConfigWord = given; };
+    if (!runStep(report, Program_EpromClick)) {
+        restoreGiven();
+        return report;
+    }
+    if (result().outcome != Outcome::Done) {
+        report.mismatches = result().mismatches;
+        report.config = result().config;
+        restoreGiven();
+        finish(report, report.statusText);
         report.fail(Status::ChipFailed);
         return report;
     }
-    const bool eeprom = m_options.eeprom && m_fileHasEeprom && m_state.device.eeSizeCode > 0;
+    const bool eeprom = m_fileHasEeprom && hasEeprom;
     if (eeprom) {
-        if (!runStep(report, Prg_EEClick))
+        if (!runStep(report, Prg_EEClick)) {
+            restoreGiven();
             return report;
-        if (failedText(report.statusText)) {
+        }
+        if (result().outcome != Outcome::Done) {
+            report.mismatches = result().mismatches;
+            restoreGiven();
+            finish(report, report.statusText);
             report.fail(Status::ChipFailed);
             return report;
         }
     }
-    if (!m_options.verify)
+    if (m_options.verify
+        && (!verifyTwice(report, VerifyProgram)
+            || (eeprom && !verifyTwice(report, VerifyEeprom)))) {
+        restoreGiven();
+        if (report.status == Status::ChipFailed)
+            finish(report, "Device Did NOT Verify to Buffer...");
         return report;
-    if (!verifyTwice(report, VerifyProgram))
-        return report;
-    if (eeprom && !verifyTwice(report, VerifyEeprom))
-        return report;
-    report.statusText = "Device is Programmed...";
+    }
+    restoreGiven();
+    if (open != given) {
+        if (!runStep(report, ProgramConfigurationWord))
+            return report;
+        if (result().outcome != Outcome::Done) {
+            report.config = result().config;
+            finish(report, "Device DID NOT Program...");
+            report.fail(Status::ChipFailed);
+            return report;
+        }
+    }
+    finish(report, "Device is Programmed...");
     return report;
 }
 
@@ -495,14 +745,21 @@ Report Console::verify()
 {
     Report report;
     begin(report, "verify");
-    if (!chooseDevice(report) || !loadFile(report, m_options.input) || !needConfigWord(report)
-        || !findProgrammer(report))
+    if (!chooseDevice(report) || !loadFile(report, m_options.input) || !needConfigWord(report))
         return report;
-    if (!verifyTwice(report, VerifyProgram))
+    if (m_options.writeCalibration) {
+        m_state.buffer.DeviceBuffer[lastProgramWord(core())] = *m_options.writeCalibration;
+        m_ui.setChecked(ControlId::Cal_Byte, true);
+    }
+    if (!findProgrammer(report) || !checkChip(report))
         return report;
-    if (m_fileHasEeprom && m_state.device.eeSizeCode > 0 && !verifyTwice(report, VerifyEeprom))
+    const bool eeprom = m_options.eeprom && m_fileHasEeprom && m_state.device.eeSizeCode > 0;
+    if (!verifyTwice(report, VerifyProgram) || (eeprom && !verifyTwice(report, VerifyEeprom))) {
+        if (report.status == Status::ChipFailed)
+            finish(report, "Device Did NOT Verify to Buffer...");
         return report;
-    report.statusText = "Device Verified to Buffer...";
+    }
+    finish(report, "Device Verified to Buffer...");
     return report;
 }
 
@@ -534,7 +791,7 @@ Report Console::updateFirmware(const std::string &file)
     m_host.openAnswer = file;
     if (!runStep(report, UpdateFirmware))
         return report;
-    harvestMemo(report, false);
+    takeMemoLines(report);
     const std::vector<std::string> &boxes = m_host.boxTexts;
     const auto shown = [&boxes](std::string_view text) {
         return std::any_of(boxes.begin(), boxes.end(),

@@ -32,6 +32,10 @@ struct Options
     int verifyVolts = 5; // V_Verify: 3, 5 or 6
     bool progress = false; // a bar on stderr
     bool virtualTime = false; // the simulator's time, not the wall clock's
+    bool idCheck = true; // read the chip's device ID before a chip command
+    // Factory values the user writes instead of keeping the chip's.
+    std::optional<std::uint16_t> writeCalibration;
+    std::optional<std::uint16_t> writeBandGap;
 };
 
 // The core on a window model nobody sees, driven by one command: the console
@@ -53,6 +57,7 @@ public:
     Report jumpers();
     Report fuses(std::uint16_t word);
     Report detect();
+    Report identify();
     Report blank();
     Report erase();
     Report read();
@@ -64,18 +69,27 @@ public:
 private:
     // Each returns false when the command cannot go on; the report says why.
     bool chooseDevice(Report &report);
+    bool checkOptions(Report &report);
     bool findProgrammer(Report &report);
     bool loadFile(Report &report, const std::string &name);
     bool needConfigWord(Report &report);
     bool saveFile(Report &report, const std::string &name);
     // Runs one routine and takes its ending into the report; false when the
-    // link failed or a stop was asked for.
+    // link failed or a stop was asked for. The routine's own result is then
+    // in the operation state.
     bool runStep(Report &report, void (*routine)(Core &));
+    const CommandResult &result() const { return m_state.op.result; }
+    bool readIdentity(Report &report, bool withCalibration);
+    bool checkChip(Report &report);
     bool runRead(Report &report);
+    bool eraseChip(Report &report);
+    bool keepDataEeprom(Report &report);
     // A verify whose mismatches are read a second time before they count.
     bool verifyTwice(Report &report, void (*routine)(Core &));
-    void harvestMemo(Report &report, bool keepMismatches);
+    bool protectedChip(std::optional<std::uint16_t> config) const;
+    void takeMemoLines(Report &report);
     void begin(Report &report, const std::string &command);
+    void finish(Report &report, const std::string &status);
 
     Options m_options;
     WindowModel m_ui;
@@ -88,8 +102,5 @@ private:
     bool m_fileHasConfig = false;
     std::uint64_t m_startUs = 0;
 };
-
-// Parses a mismatch line of Memo1 ("0012  EXPECTED-3FFF  FOUND-0000").
-std::optional<Mismatch> parseMismatchLine(const std::string &line);
 
 } // namespace ravelin::cli

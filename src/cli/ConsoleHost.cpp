@@ -9,16 +9,19 @@ namespace ravelin::cli {
 namespace {
 
 constexpr std::uint64_t TimerPeriodUs = 1'000'000;
-constexpr int InterruptedStatus = 130;
 
+// What a signal handler may touch: the count and the signal, nothing else.
 volatile std::sig_atomic_t g_interrupts = 0;
+volatile std::sig_atomic_t g_signal = SIGINT;
 
-extern "C" void onInterrupt(int)
+extern "C" void onInterrupt(int signal)
 {
+    if (g_interrupts == 0)
+        g_signal = signal;
     g_interrupts = g_interrupts + 1;
-    // The second Ctrl-C: the user does not want the clean ending.
+    // The second one: the user does not want the clean ending.
     if (g_interrupts >= 2)
-        _exit(InterruptedStatus);
+        _exit(128 + g_signal);
 }
 
 } // namespace
@@ -32,12 +35,20 @@ void installInterruptHandler()
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a sleep in the pump's wait ends early, so the stop is seen.
     action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
+    // A terminal closed or a service stopped is a stop too: the programmer is
+    // reset and left idle, never mid-row.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 int interruptsSeen()
 {
     return static_cast<int>(g_interrupts);
+}
+
+int interruptSignal()
+{
+    return static_cast<int>(g_signal);
 }
 
 ConsoleHost::ConsoleHost(WindowModel &ui, bool virtualTime)

@@ -12,10 +12,13 @@
 
 namespace ravelin::cli {
 
-// Ctrl-C as the console sees it: the first one asks the running command to
-// stop, the second ends the process at once (status 130).
+// Ctrl-C (and SIGTERM, SIGHUP) as the console sees it: the first one asks the
+// running command to stop, the second ends the process at once (status 128 +
+// the signal).
 void installInterruptHandler();
 int interruptsSeen();
+// The signal of the first one.
+int interruptSignal();
 
 // The platform for the console: the steady clock, the window's 1000 ms timer
 // and Ctrl-C delivered in the pump, boxes printed and answered without asking,

@@ -1,27 +1,35 @@
 #pragma once
 
+#include "operations/OperationState.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ravelin::cli {
 
-// The exit statuses a script can rely on.
-enum class Status : int {
-    Ok = 0,
-    ChipFailed = 1, // not blank, did not program, did not verify
-    Usage = 2, // bad option, unknown device, missing configuration word
-    NoProgrammer = 3, // none found, it stopped answering, or two reads disagreed
-    FileError = 4, // a file that cannot be read, parsed or written
-    Stopped = 130, // Ctrl-C
+// What a command came to: finer than the exit status, which a script reads,
+// so that --json can name it.
+enum class Status : std::uint8_t {
+    Ok,
+    ChipFailed, // not blank, did not program, did not verify, calibration lost
+    Usage, // bad option, unknown device, missing configuration word
+    NoProgrammer, // the search found none, or its own exchange failed
+    LinkLost, // the programmer stopped answering during the command
+    ReadsDiffer, // a read whose two passes disagree
+    FileError, // a file that cannot be read, parsed or written
+    WrongChip, // the socket holds another chip than the device named
+    NoChip, // no chip answers in the socket
+    Stopped, // Ctrl-C, SIGTERM or SIGHUP
 };
 
-struct Mismatch
-{
-    std::uint16_t address = 0;
-    std::uint16_t expected = 0;
-    std::uint16_t found = 0;
-};
+// The exit status of a result: 0 ok, 1 the chip, 2 usage, 3 the programmer,
+// 4 a file, 5 the chip in the socket, 128 + the signal after a stop.
+int exitStatus(Status status, int signal);
+std::string resultName(Status status);
+
+using Mismatch = WordMismatch;
 
 // What one command did, for the exit status, the text output and --json.
 struct Report
@@ -29,9 +37,13 @@ struct Report
     std::string command;
     std::string device;
     Status status = Status::Ok;
-    std::string statusText; // the status line the routines left
+    int signal = 2; // the signal that stopped it (SIGINT unless told)
+    std::string statusText; // the status line of the command's last step
     std::vector<Mismatch> mismatches;
-    std::vector<std::string> messages; // boxes, Memo1 lines and the console's own notes
+    std::optional<Mismatch> config; // the configuration word read other than given
+    std::optional<CalibrationKept> calibration; // what an erase read and put back
+    std::optional<ChipIdentity> identity; // what the chip said of itself
+    std::vector<std::string> messages; // boxes, failure lines and the console's own notes
     std::vector<std::string> output; // the command's result lines (stdout)
     double seconds = 0;
 
@@ -41,9 +53,14 @@ struct Report
         if (status == Status::Ok)
             status = why;
     }
+    int exit() const { return exitStatus(status, signal); }
 };
 
-std::string resultName(Status status);
+// The calibration lines of an erase that could not put the values back.
+std::vector<std::string> calibrationLines(const CalibrationKept &kept);
+
+// A text as JSON can carry it: bytes that are not UTF-8 written as \xNN.
+std::string utf8Safe(const std::string &text);
 std::string toJson(const Report &report);
 
 } // namespace ravelin::cli

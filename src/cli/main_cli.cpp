@@ -1,3 +1,4 @@
+#include "app/Format.h"
 #include "cli/Console.h"
 #include "operations/Outcome.h"
 #include "sim/SimOptions.h"
@@ -9,8 +10,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <unistd.h>
@@ -69,12 +72,6 @@ std::optional<Layout> layoutNamed(const std::string &name)
     return std::nullopt;
 }
 
-int usageError(const std::string &why)
-{
-    std::cerr << "ravelin-cli: " << why << '\n';
-    return static_cast<int>(Status::Usage);
-}
-
 void print(const Report &report, bool json, bool quiet)
 {
     if (json) {
@@ -85,10 +82,30 @@ void print(const Report &report, bool json, bool quiet)
         std::cout << line << '\n';
     for (const Mismatch &m : report.mismatches)
         std::cout << mismatchLine(m.address, m.expected, m.found) << '\n';
+    if (report.config) {
+        std::cout << "Fuse  EXPECTED-" << hex4(report.config->expected) << "  FOUND-"
+                  << hex4(report.config->found) << '\n';
+    }
     if (!quiet || report.status != Status::Ok) {
         for (const std::string &line : report.messages)
             std::cerr << line << '\n';
     }
+    // The factory values an erase could not put back exist nowhere else.
+    if (report.calibration && !report.calibration->restored) {
+        for (const std::string &line : calibrationLines(*report.calibration))
+            std::cerr << line << '\n';
+    }
+}
+
+// A command that could not begin: its reason, as every other report is
+// printed (one JSON object with --json).
+int refuse(Status status, const std::string &why, bool json)
+{
+    Report report;
+    report.status = status;
+    report.messages.push_back("ravelin-cli: " + why);
+    print(report, json, false);
+    return report.exit();
 }
 
 } // namespace
@@ -153,13 +170,40 @@ int main(int argc, char **argv)
     fuses->add_option("WORD", word, "the configuration word, hex")->type_name("WORD")->required();
     CLI::App *detect
         = app.add_subcommand("detect", "find the programmer and print its firmware version");
+    std::string calibration;
+    int bandGap = -1;
+    const auto idCheck = [&options](CLI::App *command) {
+        command->add_flag(
+            "--no-id-check", [&options](std::int64_t) { options.idCheck = false; },
+            "do not read the chip's device ID first");
+    };
+    const auto writeBandGap = [&bandGap](CLI::App *command) {
+        command
+            ->add_option("--write-band-gap", bandGap,
+                "write these band-gap bits (0 to 3) instead of the chip's (12F629/675)")
+            ->type_name("BITS")
+            ->check(CLI::Range(0, 3));
+    };
+    const auto writeCalibration = [&calibration](CLI::App *command) {
+        command
+            ->add_option("--write-calibration", calibration,
+                "write this calibration word (hex) as the last program word")
+            ->type_name("WORD");
+    };
+    CLI::App *identify = app.add_subcommand("identify",
+        "read what the chip says of itself: device ID, IDs, configuration, calibration");
+    device(identify);
     CLI::App *blank = app.add_subcommand("blank", "check that the device is blank");
     device(blank);
-    CLI::App *erase = app.add_subcommand("erase", "erase a flash device");
+    idCheck(blank);
+    CLI::App *erase = app.add_subcommand("erase", "erase a flash device and check it is blank");
     device(erase);
+    idCheck(erase);
+    writeBandGap(erase);
     CLI::App *read = app.add_subcommand(
         "read", "read program memory, ID words, configuration word and data EEPROM into a file");
     device(read);
+    idCheck(read);
     read->add_option("-o,--output", options.output, "the file (.hex or .bin)")
         ->type_name("FILE")
         ->required();
@@ -170,6 +214,9 @@ int main(int argc, char **argv)
     CLI::App *program
         = app.add_subcommand("program", "erase, program and verify the device from a file");
     device(program);
+    idCheck(program);
+    writeCalibration(program);
+    writeBandGap(program);
     program->add_option("-i,--input", options.input, "the file (.hex or .bin)")
         ->type_name("FILE")
         ->required();
@@ -190,6 +237,11 @@ int main(int argc, char **argv)
         ->check(CLI::IsMember({"microchip", "native"}));
     CLI::App *verify = app.add_subcommand("verify", "compare the device with a file");
     device(verify);
+    idCheck(verify);
+    writeCalibration(verify);
+    verify->add_flag(
+        "--no-eeprom", [&options](std::int64_t) { options.eeprom = false; },
+        "do not compare the data EEPROM");
     verify->add_option("-i,--input", options.input, "the file (.hex or .bin)")
         ->type_name("FILE")
         ->required();
@@ -221,15 +273,31 @@ int main(int argc, char **argv)
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &error) {
-        const int code = app.exit(error);
-        return code == 0 ? 0 : static_cast<int>(Status::Usage);
+        // --json asks for one object on every path, a command line the
+        // parser refused included.
+        const bool wantsJson = std::any_of(argv + 1, argv + argc,
+            [](const char *word) { return std::strcmp(word, "--json") == 0; });
+        if (!wantsJson || error.get_exit_code() == 0) {
+            const int code = app.exit(error);
+            return code == 0 ? 0 : exitStatus(Status::Usage, 0);
+        }
+        return refuse(Status::Usage, error.what(), true);
     }
+    const auto usageError
+        = [json](const std::string &why) { return refuse(Status::Usage, why, json); };
 
     if (!config.empty()) {
         options.config = hexWord(config);
         if (!options.config)
             return usageError("--config needs a hex word: " + config);
     }
+    if (!calibration.empty()) {
+        options.writeCalibration = hexWord(calibration);
+        if (!options.writeCalibration)
+            return usageError("--write-calibration needs a hex word: " + calibration);
+    }
+    if (bandGap >= 0)
+        options.writeBandGap = static_cast<std::uint16_t>(bandGap);
     options.inLayout = layoutNamed(inLayout);
     options.outLayout = layoutNamed(outLayout).value_or(Layout::Microchip);
     options.verifyVolts = volts;
@@ -258,24 +326,18 @@ int main(int argc, char **argv)
             return usageError(parsed.error);
         simLine = parsed.options;
         socket = sim::buildSocket(*simLine);
-        if (!socket.error.empty()) {
-            std::cerr << "ravelin-cli: " << socket.error << '\n';
-            return static_cast<int>(Status::FileError);
-        }
+        if (!socket.error.empty())
+            return refuse(Status::FileError, socket.error, json);
         if (simLine->traceFile) {
             trace.open(*simLine->traceFile, std::ios::out | std::ios::app);
-            if (!trace) {
-                std::cerr << "ravelin-cli: cannot open the trace file " << *simLine->traceFile
-                          << '\n';
-                return static_cast<int>(Status::FileError);
-            }
+            if (!trace)
+                return refuse(
+                    Status::FileError, "cannot open the trace file " + *simLine->traceFile, json);
         }
     }
 #ifndef RAVELIN_CLI_WITH_FTDI
-    if (!sim) {
-        std::cerr << "ravelin-cli: built without the USB programmer: use --sim\n";
-        return static_cast<int>(Status::NoProgrammer);
-    }
+    if (!sim)
+        return refuse(Status::NoProgrammer, "built without the USB programmer: use --sim", json);
 #endif
 
     sim::SimProgrammer *simProgrammer = nullptr;
@@ -315,10 +377,12 @@ int main(int argc, char **argv)
         else if (fuses->parsed()) {
             const std::optional<std::uint16_t> value = hexWord(word);
             if (!value)
-                return usageError("WORD needs a hex word: " + word);
+                return refuse(Status::Usage, "WORD needs a hex word: " + word, json);
             report = console.fuses(*value);
         } else if (detect->parsed())
             report = console.detect();
+        else if (identify->parsed())
+            report = console.identify();
         else if (blank->parsed())
             report = console.blank();
         else if (erase->parsed())
@@ -334,8 +398,12 @@ int main(int argc, char **argv)
         else if (update->parsed())
             report = console.updateFirmware(firmwareFile);
     }
-    if (interruptsSeen() > 0)
-        report.fail(Status::Stopped);
+    // A stop is what the user asked for, whatever it cut short (a file read
+    // that a signal interrupted among them).
+    if (interruptsSeen() > 0) {
+        report.status = Status::Stopped;
+        report.signal = interruptSignal();
+    }
 
     // What the program left in the simulated chip, for --save.
     if (simLine) {
@@ -347,5 +415,5 @@ int main(int argc, char **argv)
     report.seconds
         = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     print(report, json, quiet);
-    return static_cast<int>(report.status);
+    return report.exit();
 }

@@ -232,3 +232,30 @@ constexpr const ConfigLayout *layoutOf(Family family)
 }
 
 } // namespace ravelin
+
+namespace ravelin {
+
+// The bits that protect a chip's memory from being read: code protection and,
+// where the family has it, data EEPROM protection. All of them set: nothing
+// is protected.
+constexpr std::uint16_t protectionBits(const ConfigLayout &layout)
+{
+    std::uint16_t bits = layout.protectOffMask;
+    for (const FuseBit &fuse : layout.fuseBits()) {
+        if (fuse.box == ControlId::CPEE)
+            bits = static_cast<std::uint16_t>(bits | (1u << fuse.bit));
+    }
+    return bits;
+}
+
+// The data EEPROM protection bit alone (clear: protected), or 0 without one.
+constexpr std::uint16_t dataProtectionBit(const ConfigLayout &layout)
+{
+    for (const FuseBit &fuse : layout.fuseBits()) {
+        if (fuse.box == ControlId::CPEE)
+            return static_cast<std::uint16_t>(1u << fuse.bit);
+    }
+    return 0;
+}
+
+} // namespace ravelin

@@ -35,6 +35,9 @@ struct ExchangeState
     // for a stop since the command began. Unlike StopRequest it survives the
     // programmer resets between a command's passes.
     bool stopRequested = false;
+    // A reply wait that must have its reply even after a stop (the restore of
+    // a chip's factory values): the stop is kept for the end of the command.
+    bool holdStops = false;
     std::uint16_t LineValue = 0; // low byte: byte 2 of a line-setting packet
     // Set when a reply wait failed or a write came up short since the last
     // command began; a command that sees it never reports success.

@@ -73,7 +73,7 @@ void AwaitReply(Core &core)
             markLinkFailed(core);
             return;
         }
-        if (core.st.link.RxQueueCount > 0 || exchange.StopRequest > 0)
+        if (core.st.link.RxQueueCount > 0 || (exchange.StopRequest > 0 && !exchange.holdStops))
             break;
         core.host.idleWait(PollRestUs);
     }

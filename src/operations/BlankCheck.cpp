@@ -1,6 +1,5 @@
 #include "operations/BlankCheck.h"
 
-#include "app/Format.h"
 #include "app/Steps.h"
 #include "operations/Compare.h"
 #include "operations/Outcome.h"
@@ -19,9 +18,7 @@ void serial14BlankCheck(Core &core)
     OperationState &op = core.st.op;
     if (!blockCompare(core, blankWord))
         return;
-    sendCommand(core, target::LoadConfiguration);
-    op.DataWord = 0x3FFF;
-    SendDataWord(core);
+    toConfigurationSpace(core);
     op.ReadCommand = target::ReadProgram;
     if (core.st.exchange.StopRequest >= 3)
         return;
@@ -34,13 +31,12 @@ void serial12BlankCheck(Core &core)
 {
     OperationState &op = core.st.op;
     const auto last = static_cast<std::uint16_t>(lastProgramWord(core));
-    const bool checkCalibration = core.ui[ControlId::Cal_Byte].checked;
     sendCommand(core, target::Increment);
     op.ReadCommand = target::ReadProgram;
     int mismatches = 0;
     for (unsigned a = 0; a <= last; ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
-        if (a == last && !checkCalibration)
+        if (skipsCalibrationWord(core, a))
             continue;
         ReadWordAndIncrement(core);
         if (linkLost(core))
@@ -49,9 +45,7 @@ void serial12BlankCheck(Core &core)
             continue;
         if (++mismatches >= MismatchLimit || core.st.exchange.StopRequest > 0)
             return;
-        core.ui.appendLine(ControlId::Memo1,
-            hex4(op.CurrentAddress) + "  EXPECTED-0FFF  FOUND-" + hex4(op.DataWord));
-        op.failureFlag = 1;
+        reportMismatch(core, op.CurrentAddress, 0x0FFF, op.DataWord);
     }
 }
 
@@ -69,7 +63,6 @@ void Blank_ChkClick(Core &core)
     const bool ran = enterTarget(core)
         && runRoutine(core, {parallelBlankCheck, serial14BlankCheck, serial12BlankCheck});
     finishCheck(core, ran, "Device is NOT Erased...", "Device is Erased...");
-    IdleStep(core);
 }
 
 } // namespace ravelin

@@ -18,6 +18,8 @@ void parallelCompare(Core &core, Expected expected)
 {
     OperationState &op = core.st.op;
     ParallelReadWord(core);
+    if (!linkLost(core))
+        op.result.configRead = op.DataWord;
     int mismatches = 0;
     const auto compare = [&](std::uint16_t address) {
         op.CurrentAddress = address;
@@ -43,25 +45,16 @@ void parallelCompare(Core &core, Expected expected)
 
 bool blockCompare(Core &core, Expected expected)
 {
-    OperationState &op = core.st.op;
-    op.ReadCommand = target::ReadProgram;
-    for (unsigned b = 0; b <= lastProgramWord(core) / 128u; ++b) {
-        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
-        ReadBlock(core);
-        if (linkLost(core))
-            return false;
-        for (unsigned k = 0; k < 128; ++k) {
+    core.st.op.ReadCommand = target::ReadProgram;
+    return readProgramBlocks(
+        core, lastProgramWord(core), [&](std::uint16_t address, std::uint16_t word) {
             if (core.st.exchange.StopRequest > 0)
                 return false;
-            const auto address = static_cast<std::uint16_t>(b * 128 + k);
-            if (skipsCalibrationWord(core, address))
-                continue;
-            const std::uint16_t word = blockWord(core, k);
-            if (!matches(core, word, expected(core, address)))
+            if (!skipsCalibrationWord(core, address)
+                && !matches(core, word, expected(core, address)))
                 reportMismatch(core, address, expected(core, address), word);
-        }
-    }
-    return true;
+            return true;
+        });
 }
 
 bool compareIdWords(Core &core, Expected expected)

@@ -44,8 +44,10 @@ void Prg_EEClick(Core &core)
             op.CurrentAddress = static_cast<std::uint16_t>(a);
             const std::uint16_t word = core.st.buffer.DeviceBuffer[a];
             FlashProgramWord(core, word, false);
-            if (!sameByte(op.DataWord, word))
+            if (!sameByte(op.DataWord, word)) {
                 wrong = true;
+                recordFailedWord(core, op.CurrentAddress, word & 0x00FF, op.DataWord & 0x00FF);
+            }
         }
     }
     if (!showLinkLost(core)) {
@@ -56,7 +58,8 @@ void Prg_EEClick(Core &core)
             core.ui.setCaption(ControlId::StaticText3, "EEprom Did NOT Program....");
         }
     }
-    IdleStep(core);
+    op.result.outcome = outcomeOf(core, deviceSelected(core), wrong);
+    closeCommand(core);
 }
 
 void Verify_EEClick(Core &core)
@@ -86,7 +89,6 @@ void Verify_EEClick(Core &core)
     }
     finishCheck(core, deviceSelected(core), "EEprom Did NOT Verify to Buffer....",
         "EEprom Verified to Buffer....");
-    IdleStep(core);
 }
 
 } // namespace ravelin

@@ -58,15 +58,6 @@ Sequence sequenceFor(Family family)
     return Sequence::None;
 }
 
-void toConfigurationWord(Core &core)
-{
-    sendCommand(core, target::LoadConfiguration);
-    core.st.op.DataWord = 0x3FFF;
-    SendDataWord(core);
-    for (int i = 0; i < 7; ++i)
-        sendCommand(core, target::Increment);
-}
-
 // The code-protect disable at the configuration word: clears program memory,
 // the data EEPROM, the configuration word and the IDs.
 void eraseA(Core &core)
@@ -128,13 +119,14 @@ std::optional<Calibration> readCalibration(Core &core)
     OperationState &op = core.st.op;
     const unsigned last = lastProgramWord(core);
     op.ReadCommand = target::ReadProgram;
-    for (unsigned b = 0; b <= last / 128u; ++b) {
-        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
-        ReadBlock(core);
-        if (!completed(core))
-            return std::nullopt;
-    }
-    const std::uint16_t word = blockWord(core, last % 128u);
+    std::uint16_t word = 0;
+    readProgramBlocks(core, last, [&](std::uint16_t address, std::uint16_t found) {
+        if (address == last)
+            word = found;
+        return true;
+    });
+    if (!completed(core))
+        return std::nullopt;
     toConfigurationWord(core);
     ReadWord(core);
     if (!completed(core))
@@ -142,11 +134,31 @@ std::optional<Calibration> readCalibration(Core &core)
     return Calibration {word, op.DataWord};
 }
 
-// Programs the calibration word (when it is known) and, into an erased
-// configuration word, the band-gap bits; each is read back after its cycle.
-// True when both hold.
-bool restoreCalibration(Core &core, const Calibration &saved, bool withWord)
+// Lets the reply waits of a restore have their replies whatever a stop asks:
+// the chip's factory values, once erased, exist only in this program.
+class StopsHeld
 {
+public:
+    explicit StopsHeld(Core &core)
+        : m_exchange(core.st.exchange)
+    {
+        m_exchange.holdStops = true;
+    }
+    ~StopsHeld() { m_exchange.holdStops = false; }
+    StopsHeld(const StopsHeld &) = delete;
+    StopsHeld &operator=(const StopsHeld &) = delete;
+
+private:
+    ExchangeState &m_exchange;
+};
+
+// Programs the calibration word (when it is to be put back) and, into an
+// erased configuration word, the band-gap bits; each is read back after its
+// cycle. True when both hold: judged by the read-backs and the link alone, a
+// stop asked for meanwhile does not undo what the chip holds.
+bool restoreCalibration(Core &core, std::optional<std::uint16_t> word, std::uint16_t bandGapBits)
+{
+    const StopsHeld held(core);
     OperationState &op = core.st.op;
     const unsigned last = lastProgramWord(core);
     const std::uint16_t bandGap = factoryConfigBits(core);
@@ -155,48 +167,64 @@ bool restoreCalibration(Core &core, const Calibration &saved, bool withWord)
     op.LoadCommand = target::LoadProgram;
     op.ReadCommand = target::ReadProgram;
     op.failureFlag = 0;
-    if (withWord) {
+    if (word) {
         for (unsigned a = 0; a < last; ++a)
             sendCommand(core, target::Increment);
         op.CurrentAddress = static_cast<std::uint16_t>(last);
-        FlashProgramWord(core, saved.word, true);
+        FlashProgramWord(core, *word, true);
     }
     toConfigurationWord(core);
     op.CurrentAddress = static_cast<std::uint16_t>(last + 1);
     FlashProgramWord(core,
-        static_cast<std::uint16_t>((core.st.device.WordMask & ~bandGap) | (saved.config & bandGap)),
+        static_cast<std::uint16_t>((core.st.device.WordMask & ~bandGap) | (bandGapBits & bandGap)),
         true);
-    return op.failureFlag == 0 && completed(core);
+    return op.failureFlag == 0 && !linkLost(core);
 }
 
 // The erase clears the calibration word and band-gap bits with the rest of
 // the chip: they are read first and put back after. When that fails the user
-// gets the values, to restore them by hand.
+// gets the values, to restore them by hand. Values the user gives to be
+// written instead (the calibration word through the program, the band-gap
+// bits here) take the place of the chip's.
 Kept eraseKeepingCalibration(Core &core)
 {
     core.ui.clearLines(ControlId::Memo1);
     const std::optional<Calibration> saved = readCalibration(core);
     if (!saved)
         return Kept::NotErased;
+    OperationState &op = core.st.op;
     // Code protection hides program memory from the read (it comes back as
     // 0000): the calibration word is then unknown, and writing back what was
     // read would replace the factory value with a wrong one.
     const ConfigLayout *layout = layoutOf(core.st.device.FamilyCode);
     const bool wordHidden = layout && ((saved->config >> layout->protectBit) & 1u) == 0;
+    const std::uint16_t bandGap = factoryConfigBits(core);
+    const std::uint16_t bits = op.bandGapGiven
+        ? static_cast<std::uint16_t>((*op.bandGapGiven << 12) & bandGap)
+        : static_cast<std::uint16_t>(saved->config & bandGap);
+    CalibrationKept kept;
+    if (!wordHidden)
+        kept.word = saved->word;
+    kept.bandGap = static_cast<std::uint16_t>(bits >> 12);
     ResetProgrammer(core);
     EnterProgrammingMode(core);
     eraseA(core);
-    // A chip that had lost its calibration already has nothing to put back.
-    if (!wordHidden && matches(core, saved->word, core.st.device.WordMask))
+    // A chip that had lost its calibration word already has no word to put
+    // back, but its band-gap bits still go back.
+    const bool blankWord = !wordHidden && matches(core, saved->word, core.st.device.WordMask);
+    std::optional<std::uint16_t> word;
+    if (!wordHidden && !blankWord && !op.calibrationGiven)
+        word = saved->word;
+    const bool wordKnown = !wordHidden || op.calibrationGiven;
+    // The erase is done whatever a stop asks: the restore follows it always.
+    kept.restored = !linkLost(core) && restoreCalibration(core, word, bits) && wordKnown;
+    op.result.calibration = kept;
+    if (kept.restored)
         return Kept::Erased;
-    if (completed(core) && restoreCalibration(core, *saved, !wordHidden) && !wordHidden)
-        return Kept::Erased;
-    const std::uint16_t bandGap = factoryConfigBits(core);
     core.ui.appendLine(ControlId::Memo1,
         "Calibration Word = "
             + (wordHidden ? std::string("Not Readable, Code Protected") : hex4(saved->word)));
-    core.ui.appendLine(
-        ControlId::Memo1, "Band Gap Bits = " + hex4((saved->config & bandGap) >> 12).substr(3));
+    core.ui.appendLine(ControlId::Memo1, "Band Gap Bits = " + hex4(kept.bandGap).substr(3));
     return Kept::NotRestored;
 }
 
@@ -242,6 +270,9 @@ void Erase_ButClick(Core &core)
         break;
     }
     core.host.restoreProcessPriority();
+    core.st.op.result.outcome = kept == Kept::NotRestored
+        ? Outcome::ChipFailed
+        : outcomeOf(core, sequence != Sequence::None, false);
     // The erase has no result of its own (a blank check shows it), but a lost
     // programmer or a missing device is said.
     if (kept == Kept::NotRestored) {
@@ -258,7 +289,7 @@ void Erase_ButClick(Core &core)
         else if (core.st.device.FamilyCode == Family::None)
             core.ui.setCaption(ControlId::StaticText3, "No Device Was Selected.");
     }
-    closeWritingCommand(core);
+    closeCommand(core);
 }
 
 } // namespace ravelin

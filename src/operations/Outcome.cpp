@@ -26,14 +26,31 @@ bool runRoutine(Core &core, const Routines &routines)
 
 void finishCheck(Core &core, bool ran, const std::string &failed, const std::string &passed)
 {
+    const bool failure = core.st.op.failureFlag == 1;
+    core.st.op.result.outcome = outcomeOf(core, ran, failure);
     if (!ran) {
         showOutcome(core, "No Device Was Selected.");
-        return;
+    } else {
+        if (endingOf(core) == Ending::Completed && !failure)
+            core.ui.hide(ControlId::Memo1);
+        showOutcome(core, failure ? failed : passed);
     }
-    const bool failure = core.st.op.failureFlag == 1;
-    if (endingOf(core) == Ending::Completed && !failure)
-        core.ui.hide(ControlId::Memo1);
-    showOutcome(core, failure ? failed : passed);
+    closeCommand(core);
+}
+
+Outcome outcomeOf(const Core &core, bool ran, bool chipFailed)
+{
+    switch (endingOf(core)) {
+    case Ending::LinkLost:
+        return Outcome::LinkFailed;
+    case Ending::Stopped:
+        return Outcome::Stopped;
+    case Ending::Completed:
+        break;
+    }
+    if (!ran)
+        return Outcome::NotRun;
+    return chipFailed ? Outcome::ChipFailed : Outcome::Done;
 }
 
 bool linkLost(const Core &core)
@@ -87,10 +104,12 @@ bool showLinkLost(Core &core)
     return true;
 }
 
-void closeWritingCommand(Core &core)
+void closeCommand(Core &core)
 {
+    const bool held = !linkLost(core);
     IdleStep(core);
-    showLinkLost(core);
+    if (held && showLinkLost(core))
+        core.st.op.result.outcome = Outcome::LinkFailed;
 }
 
 void showOutcome(Core &core, const std::string &result)
@@ -122,6 +141,21 @@ namespace ravelin {
 void reportMismatch(Core &core, std::uint16_t address, std::uint16_t expected, std::uint16_t found)
 {
     core.ui.appendLine(ControlId::Memo1, mismatchLine(address, expected, found));
+    recordFailedWord(core, address, expected, found);
+}
+
+void recordFailedWord(
+    Core &core, std::uint16_t address, std::uint16_t expected, std::uint16_t found)
+{
+    core.st.op.result.mismatches.push_back({address, expected, found});
+    core.st.op.failureFlag = 1;
+}
+
+void reportConfigMismatch(
+    Core &core, std::uint16_t expected, std::uint16_t found, const std::string &line)
+{
+    core.ui.appendLine(ControlId::Memo1, line);
+    core.st.op.result.config = WordMismatch {0x2007, expected, found};
     core.st.op.failureFlag = 1;
 }
 

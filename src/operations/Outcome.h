@@ -30,7 +30,7 @@ bool runRoutine(Core &core, const Routines &routines);
 
 // The end of a check or verify: "No Device Was Selected." when nothing ran,
 // else the failed or passed text by the failure flag, with Memo1 hidden after
-// a pass; a lost link or a stop overrides either.
+// a pass; a lost link or a stop overrides either. Then the closing rule.
 void finishCheck(Core &core, bool ran, const std::string &failed, const std::string &passed);
 
 // The set-up of a device command (EnterProgrammingMode); false when the command
@@ -47,16 +47,21 @@ void clearMessages(Core &core);
 // false when the link held.
 bool showLinkLost(Core &core);
 
-// The idle step that ends a writing command. Its reset is the command's last
-// reply wait, and for an erase or the row routine's configuration cycle, whose
-// own packets await no reply, the first to tell that the programmer stopped
-// answering: a failure there is said too.
-void closeWritingCommand(Core &core);
+// The closing rule of every device command: the idle step, whose reset is the
+// command's last exchange. For an erase, or a program whose configuration
+// cycle awaits no reply, it is the first to tell that the programmer stopped
+// answering; for any command a failure there is the command's: the status
+// line says so and the result is a lost link.
+void closeCommand(Core &core);
 
 // Puts a result on the status line unless the command did not complete:
 // "Programmer Not Responding..." with the failure lines shown, or
 // "Operation Stopped...".
 void showOutcome(Core &core, const std::string &result);
+
+// How the command ended, for its recorded result: whether a routine ran, and
+// whether the chip failed it.
+Outcome outcomeOf(const Core &core, bool ran, bool chipFailed);
 
 // The last program word a command reaches. The settings file can bring any
 // value up to 0xFFFF; the buffer's program memory ends at 0x1FFF, and no
@@ -84,10 +89,6 @@ inline std::uint16_t factoryConfigBits(const Core &core)
 // A mismatch line: the buffer address, the word expected and the word read.
 std::string mismatchLine(std::uint16_t address, std::uint16_t expected, std::uint16_t found);
 
-} // namespace ravelin
-
-namespace ravelin {
-
 // A chip holds only its word width: a word read from it matches what it should
 // hold when the two agree under WordMask.
 inline bool matches(const Core &core, std::uint16_t found, std::uint16_t expected)
@@ -96,7 +97,14 @@ inline bool matches(const Core &core, std::uint16_t found, std::uint16_t expecte
     return (found & mask) == (expected & mask);
 }
 
-// Appends a mismatch line and sets the failure flag.
+// Appends a mismatch line, records the mismatch and sets the failure flag.
 void reportMismatch(Core &core, std::uint16_t address, std::uint16_t expected, std::uint16_t found);
+// Records a word that did not take its value while programming (no line: the
+// program routines list none) and sets the failure flag.
+void recordFailedWord(
+    Core &core, std::uint16_t address, std::uint16_t expected, std::uint16_t found);
+// The configuration word read differs: the given line, the record, the flag.
+void reportConfigMismatch(
+    Core &core, std::uint16_t expected, std::uint16_t found, const std::string &line);
 
 } // namespace ravelin

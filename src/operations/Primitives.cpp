@@ -136,4 +136,35 @@ std::uint16_t blockWord(const Core &core, std::size_t k)
     return replyWord(core, 2 * k);
 }
 
+void toConfigurationSpace(Core &core)
+{
+    sendCommand(core, target::LoadConfiguration);
+    core.st.op.DataWord = 0x3FFF;
+    SendDataWord(core);
+}
+
+void toConfigurationWord(Core &core)
+{
+    toConfigurationSpace(core);
+    for (int i = 0; i < 7; ++i)
+        sendCommand(core, target::Increment);
+}
+
+bool readProgramBlocks(Core &core, unsigned last, const BlockVisitor &visit)
+{
+    for (unsigned b = 0; b <= last / 128u; ++b) {
+        if (core.st.exchange.StopRequest > 0)
+            return false;
+        core.st.op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
+        ReadBlock(core);
+        if (core.st.exchange.linkFailed)
+            return false;
+        for (unsigned k = 0; k < 128 && b * 128 + k <= last; ++k) {
+            if (!visit(static_cast<std::uint16_t>(b * 128 + k), blockWord(core, k)))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace ravelin

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace ravelin {
 
@@ -37,6 +38,19 @@ std::uint16_t blockWord(const Core &core, std::size_t k);
 
 // Sends one serial command (TargetCommand = command, then SendTargetCommand).
 void sendCommand(Core &core, std::uint8_t command);
+
+// Load Configuration with a blank data word: the target stands at 0x2000,
+// the first ID word.
+void toConfigurationSpace(Core &core);
+// Then seven Increments on: the target stands at its configuration word.
+void toConfigurationWord(Core &core);
+
+// Program memory 0..last in 128-word block reads (ReadCommand set by the
+// caller), each word handed to the visitor with its address. The target's
+// address counter moves on by a whole block. False when the link was lost or
+// the visitor asked to end (it returns false).
+using BlockVisitor = std::function<bool(std::uint16_t address, std::uint16_t word)>;
+bool readProgramBlocks(Core &core, unsigned last, const BlockVisitor &visit);
 
 // Shows CurrentAddress on the address display.
 void showAddress(Core &core);

@@ -3,6 +3,7 @@
 #include "app/Format.h"
 #include "app/Steps.h"
 #include "link/PacketExchange.h"
+#include "operations/Compare.h"
 #include "operations/Outcome.h"
 #include "operations/Primitives.h"
 
@@ -13,6 +14,8 @@ constexpr std::uint8_t BeginProgrammingOnly = 0x18;
 constexpr std::uint8_t EndProgrammingRow = 0x17;
 constexpr std::uint8_t EndProgramming = 0x0E;
 constexpr const char *NotProgrammed = "Device DID NOT Program...";
+// Where the results name the configuration word.
+constexpr std::uint16_t ConfigAddress = 0x2007;
 
 // One programming run. A stop request is latched here: the routines reset the
 // programmer between passes, which clears the request, and a run that was asked
@@ -45,17 +48,29 @@ public:
         EnterProgrammingMode(core);
     }
 
-    // Load Configuration with a blank data word: the target stands at 0x2000.
-    void toConfigurationSpace()
-    {
-        sendCommand(core, target::LoadConfiguration);
-        op.DataWord = 0x3FFF;
-        SendDataWord(core);
-    }
     void increments(int count)
     {
         for (int i = 0; i < count; ++i)
             sendCommand(core, target::Increment);
+    }
+
+    // The last word before a configuration cycle: the set-up's line waits and
+    // the read-back before it pump nothing, so a stop pressed there is heard
+    // only here. No configuration pulse may begin after a stop.
+    bool mustEndBeforeConfiguration()
+    {
+        core.host.pumpMessages();
+        return mustEnd();
+    }
+
+    // A word that did not take its value, recorded for the front ends.
+    void failed(std::uint16_t address, std::uint16_t expected)
+    {
+        if (address == ConfigAddress)
+            op.result.config = WordMismatch {address, expected, op.DataWord};
+        else
+            recordFailedWord(core, address, expected, op.DataWord);
+        op.failureFlag = 1;
     }
 
     Core &core;
@@ -64,11 +79,6 @@ public:
 private:
     bool m_stopped = false;
 };
-
-std::uint16_t bufferWord(const Core &core, unsigned address)
-{
-    return core.st.buffer.DeviceBuffer[address];
-}
 
 // ---- 16C5x, over the parallel lines ----
 
@@ -132,6 +142,19 @@ bool ParallelProgramWord(Run &run, std::uint16_t parallelWord)
     return verified;
 }
 
+// The target stands at its configuration word.
+void parallelConfiguration(Run &run)
+{
+    Core &core = run.core;
+    if (run.mustEndBeforeConfiguration())
+        return;
+    const std::uint16_t word = core.st.device.ConfigWord & core.st.device.WordMask;
+    run.op.ParallelControl = 0x68;
+    if (!ParallelProgramWord(run, word) && !run.stopped() && !linkLost(core))
+        run.failed(ConfigAddress, word);
+    run.op.programFlag = 1;
+}
+
 void parallelProgram(Run &run)
 {
     Core &core = run.core;
@@ -146,8 +169,8 @@ void parallelProgram(Run &run)
         if (word != blank) {
             const bool verified = ParallelProgramWord(run, word);
             op.programFlag = verified ? 1 : 0;
-            if (!verified)
-                op.failureFlag = 1;
+            if (!verified && !run.stopped() && !linkLost(core))
+                run.failed(address, word);
         }
         if (!run.stopped())
             ParallelIncrement(core);
@@ -167,7 +190,7 @@ void parallelProgram(Run &run)
         op.CurrentAddress = address;
         ParallelReadWord(core);
         if (!matches(core, op.DataWord, bufferWord(core, address)))
-            op.failureFlag = 1;
+            run.failed(address, bufferWord(core, address));
     };
     for (unsigned a = 0; a <= lastProgramWord(core) && !run.stopped(); ++a) {
         if (linkLost(core))
@@ -180,15 +203,53 @@ void parallelProgram(Run &run)
         return;
 
     run.newPass(70); // the target stands at its configuration word
-    if (run.mustEnd())
-        return;
-    op.ParallelControl = 0x68;
-    if (!ParallelProgramWord(run, core.st.device.ConfigWord & blank))
-        op.failureFlag = 1;
-    op.programFlag = 1;
+    parallelConfiguration(run);
 }
 
 // ---- serial flash, one word at a time ----
+
+// From a fresh entry: the configuration word, with the band-gap bits as the
+// chip has them (or as the user gave them), read back.
+void singleWordConfiguration(Run &run)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    toConfigurationWord(core);
+    std::uint16_t config = core.st.device.ConfigWord;
+    if (const std::uint16_t chipBits = factoryConfigBits(core); chipBits != 0) {
+        // The band-gap bits go back as the chip has them, not as the buffer's
+        // word says: read them first (a stale read must not be written).
+        op.ReadCommand = target::ReadProgram;
+        ReadWord(core);
+        if (run.mustEnd())
+            return;
+        const std::uint16_t bits = op.bandGapGiven
+            ? static_cast<std::uint16_t>((*op.bandGapGiven << 12) & chipBits)
+            : static_cast<std::uint16_t>(op.DataWord & chipBits);
+        config = static_cast<std::uint16_t>((config & ~chipBits) | bits);
+    }
+    op.CurrentAddress = static_cast<std::uint16_t>(lastProgramWord(core) + 1);
+    op.LoadCommand = target::LoadProgram;
+    op.ReadCommand = target::ReadProgram;
+    if (run.mustEndBeforeConfiguration())
+        return;
+    // The window's program does not judge this word; its read-back is kept
+    // for a front end that writes the configuration word on its own.
+    FlashProgramWord(core, config, false);
+    if (!linkLost(core))
+        op.result.configRead = op.DataWord;
+}
+
+// One word at CurrentAddress, compared; a word that did not take its value
+// is recorded.
+void programAndRecord(Run &run, std::uint16_t word)
+{
+    const std::uint16_t address = run.op.CurrentAddress;
+    const int before = run.op.failureFlag;
+    FlashProgramWord(run.core, word, true);
+    if (before == 0 && run.op.failureFlag == 1 && !linkLost(run.core))
+        run.failed(address, word);
+}
 
 void singleWordProgram(Run &run)
 {
@@ -204,40 +265,39 @@ void singleWordProgram(Run &run)
             sendCommand(core, target::Increment);
             continue;
         }
-        FlashProgramWord(core, bufferWord(core, a), true);
+        programAndRecord(run, bufferWord(core, a));
         if (run.mustEnd())
             return;
     }
-    run.toConfigurationSpace();
+    toConfigurationSpace(core);
     op.LoadCommand = target::LoadProgram;
     op.ReadCommand = target::ReadProgram;
     for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
         op.CurrentAddress = a;
-        FlashProgramWord(core, bufferWord(core, a), true);
+        programAndRecord(run, bufferWord(core, a));
         if (run.mustEnd())
             return;
     }
     run.newPass();
-    run.toConfigurationSpace();
-    run.increments(7);
-    std::uint16_t config = core.st.device.ConfigWord;
-    if (const std::uint16_t chipBits = factoryConfigBits(core); chipBits != 0) {
-        // The band-gap bits go back as the chip has them, not as the buffer's
-        // word says: read them first (a stale read must not be written).
-        op.ReadCommand = target::ReadProgram;
-        ReadWord(core);
-        if (run.mustEnd())
-            return;
-        config = static_cast<std::uint16_t>((config & ~chipBits) | (op.DataWord & chipBits));
-    }
-    op.CurrentAddress = static_cast<std::uint16_t>(lastProgramWord(core) + 1);
-    op.LoadCommand = target::LoadProgram;
-    if (run.mustEnd())
-        return;
-    FlashProgramWord(core, config, false);
+    singleWordConfiguration(run);
 }
 
 // ---- 16F87xA, eight words a row ----
+
+// From a fresh entry: the configuration word's own cycle, which awaits no reply.
+void rowConfiguration(Run &run)
+{
+    Core &core = run.core;
+    OperationState &op = run.op;
+    toConfigurationWord(core);
+    if (run.mustEndBeforeConfiguration())
+        return;
+    sendCommand(core, target::LoadProgram);
+    op.DataWord = core.st.device.ConfigWord;
+    SendDataWord(core);
+    sendCommand(core, target::BeginProgramming);
+    core.host.sleepMs(100);
+}
 
 void rowProgram(Run &run)
 {
@@ -260,10 +320,12 @@ void rowProgram(Run &run)
         sendCommand(core, EndProgrammingRow);
         sendCommand(core, target::Increment);
         ++op.CurrentAddress;
+        if (op.style.rowsHearStops)
+            core.host.pumpMessages();
         if (run.stopped() || linkLost(core))
             return;
     }
-    run.toConfigurationSpace();
+    toConfigurationSpace(core);
     for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
         sendCommand(core, target::LoadProgram);
         op.DataWord = bufferWord(core, a);
@@ -277,34 +339,43 @@ void rowProgram(Run &run)
     op.failureFlag = 0;
     run.newPass();
     op.ReadCommand = target::ReadProgram;
-    for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
-        op.CurrentAddress = static_cast<std::uint16_t>(a);
-        ReadWordAndIncrement(core);
-        if (run.stopped() || linkLost(core))
+    const auto readBack = [&](std::uint16_t address, std::uint16_t word) {
+        if (!matches(core, word, bufferWord(core, address))) {
+            op.DataWord = word;
+            run.failed(address, bufferWord(core, address));
+        }
+    };
+    if (op.style.blockReadBack) {
+        const bool whole = readProgramBlocks(
+            core, lastProgramWord(core), [&](std::uint16_t address, std::uint16_t word) {
+                if (run.stopped())
+                    return false;
+                readBack(address, word);
+                return true;
+            });
+        if (!whole || run.stopped())
             return;
-        if (!matches(core, op.DataWord, bufferWord(core, a)))
-            op.failureFlag = 1;
+    } else {
+        for (unsigned a = 0; a <= lastProgramWord(core); ++a) {
+            op.CurrentAddress = static_cast<std::uint16_t>(a);
+            ReadWordAndIncrement(core);
+            if (run.stopped() || linkLost(core))
+                return;
+            readBack(op.CurrentAddress, op.DataWord);
+        }
     }
-    run.toConfigurationSpace();
+    toConfigurationSpace(core);
     op.ReadCommand = target::ReadProgram;
     for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
         op.CurrentAddress = a;
         ReadWordAndIncrement(core);
-        if (!matches(core, op.DataWord, bufferWord(core, a)))
-            op.failureFlag = 1;
+        if (!linkLost(core))
+            readBack(a, op.DataWord);
     }
     if (run.mustEnd())
         return;
     run.newPass(100);
-    run.toConfigurationSpace();
-    run.increments(7);
-    if (run.mustEnd())
-        return;
-    sendCommand(core, target::LoadProgram);
-    op.DataWord = core.st.device.ConfigWord;
-    SendDataWord(core);
-    sendCommand(core, target::BeginProgramming);
-    core.host.sleepMs(100);
+    rowConfiguration(run);
 }
 
 // ---- 12-bit serial EPROM ----
@@ -340,6 +411,30 @@ void EpromProgramWord(Run &run, std::uint16_t word)
     sendCommand(core, target::Increment);
 }
 
+void epromProgramAndRecord(Run &run, std::uint16_t word)
+{
+    const std::uint16_t address = run.op.CurrentAddress;
+    EpromProgramWord(run, word);
+    if (run.op.failureFlag == 1 && !run.stopped() && !linkLost(run.core))
+        run.failed(address, word);
+}
+
+// The target stands at its configuration word.
+void epromConfiguration(Run &run)
+{
+    Core &core = run.core;
+    run.op.CurrentAddress = static_cast<std::uint16_t>(lastProgramWord(core) + 1);
+    run.op.LoadCommand = target::LoadProgram;
+    run.op.ReadCommand = target::ReadProgram;
+    if (run.mustEndBeforeConfiguration())
+        return;
+    EpromProgramWord(run, core.st.device.ConfigWord);
+    if (!linkLost(core))
+        run.op.result.configRead = run.op.DataWord;
+    if (run.op.failureFlag == 1 && !run.stopped() && !linkLost(core))
+        run.failed(ConfigAddress, core.st.device.ConfigWord);
+}
+
 // After the entry the 12-bit part stands at its configuration word: one
 // Increment reaches program word 0, and the ID words follow program memory.
 void epromProgram(Run &run)
@@ -347,7 +442,6 @@ void epromProgram(Run &run)
     Core &core = run.core;
     OperationState &op = run.op;
     const auto last = static_cast<std::uint16_t>(lastProgramWord(core));
-    const bool programCalibration = core.ui[ControlId::Cal_Byte].checked;
     op.LoadCommand = target::LoadProgram;
     op.ReadCommand = target::ReadProgram;
     op.failureFlag = 0;
@@ -357,27 +451,23 @@ void epromProgram(Run &run)
     run.increments(std::min<int>(core.st.device.StartAddress, last + 1));
     for (unsigned a = core.st.device.StartAddress; a <= last; ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
-        if (a == last && !programCalibration) {
+        if (skipsCalibrationWord(core, a)) {
             // The factory calibration value stays as the chip came.
             sendCommand(core, target::Increment);
             continue;
         }
-        EpromProgramWord(run, bufferWord(core, a));
+        epromProgramAndRecord(run, bufferWord(core, a));
         if (run.mustEnd())
             return;
     }
     for (std::uint16_t a = 0x2100; a <= 0x2103; ++a) {
         op.CurrentAddress = a;
-        EpromProgramWord(run, bufferWord(core, a));
+        epromProgramAndRecord(run, bufferWord(core, a));
         if (run.mustEnd())
             return;
     }
     run.newPass(); // the target stands at its configuration word again
-    op.CurrentAddress = static_cast<std::uint16_t>(last + 1);
-    op.LoadCommand = target::LoadProgram;
-    if (run.mustEnd())
-        return;
-    EpromProgramWord(run, core.st.device.ConfigWord);
+    epromConfiguration(run);
 }
 
 enum class Routine : std::uint8_t { None, Parallel, SingleWord, Row, Eprom };
@@ -395,6 +485,17 @@ Routine routineFor(Family family)
         return family == Family::F23 ? Routine::Row : Routine::SingleWord;
     }
     return Routine::None;
+}
+
+Outcome outcomeOf(Run &run, bool ran)
+{
+    if (linkLost(run.core))
+        return Outcome::LinkFailed;
+    if (run.stopped())
+        return Outcome::Stopped;
+    if (!ran)
+        return Outcome::NotRun;
+    return run.op.failureFlag == 1 ? Outcome::ChipFailed : Outcome::Done;
 }
 
 void showPriorityError(Core &core)
@@ -473,7 +574,52 @@ void Program_EpromClick(Core &core)
     if (routine != Routine::None && failed)
         core.host.messageBox({MessageKind::Information, NotProgrammed, MessageButtons::Ok, {}});
     core.host.restoreProcessPriority();
-    closeWritingCommand(core);
+    core.st.op.result.outcome = outcomeOf(run, routine != Routine::None);
+    closeCommand(core);
+}
+
+void ProgramConfigurationWord(Core &core)
+{
+    const LinkBusyScope busy(core);
+    BusyStep(core);
+    OperationState &op = core.st.op;
+    op.failureFlag = 0;
+    const bool entered = enterTarget(core);
+    Run run(core);
+    const Routine routine = routineFor(core.st.device.FamilyCode);
+    switch (entered ? routine : Routine::None) {
+    case Routine::None:
+        break;
+    case Routine::Parallel:
+        parallelConfiguration(run);
+        break;
+    case Routine::SingleWord:
+        singleWordConfiguration(run);
+        break;
+    case Routine::Row:
+        rowConfiguration(run);
+        // Its cycle awaits no reply: the word is read back after it.
+        if (!run.mustEnd()) {
+            op.ReadCommand = target::ReadProgram;
+            ReadWord(core);
+            if (!linkLost(core))
+                op.result.configRead = op.DataWord;
+        }
+        break;
+    case Routine::Eprom:
+        epromConfiguration(run);
+        break;
+    }
+    // The word alone is judged, under the bits the chip keeps as its own.
+    const auto judged = static_cast<std::uint16_t>(~factoryConfigBits(core));
+    const std::uint16_t want = core.st.device.ConfigWord;
+    if (routine != Routine::None && !run.mustEnd() && op.result.configRead
+        && !matches(core, *op.result.configRead & judged, want & judged)) {
+        op.DataWord = *op.result.configRead;
+        run.failed(ConfigAddress, want);
+    }
+    op.result.outcome = outcomeOf(run, routine != Routine::None);
+    closeCommand(core);
 }
 
 } // namespace ravelin

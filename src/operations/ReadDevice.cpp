@@ -66,17 +66,10 @@ void readWords(Core &core, Scratch &scratch, unsigned first, unsigned last, std:
 // start where the word-by-word read would leave them.
 void readBlocks(Core &core, Scratch &scratch, unsigned last)
 {
-    OperationState &op = core.st.op;
-    for (unsigned b = 0; b <= last / 128u; ++b) {
-        op.CurrentAddress = static_cast<std::uint16_t>(b * 128);
-        if (mustEnd(core))
-            return;
-        ReadBlock(core);
-        if (linkLost(core))
-            return;
-        for (unsigned k = 0; k < 128 && b * 128 + k <= last; ++k)
-            scratch.words[b * 128 + k] = blockWord(core, k);
-    }
+    readProgramBlocks(core, last, [&](std::uint16_t address, std::uint16_t word) {
+        scratch.words[address] = word;
+        return true;
+    });
 }
 
 void serial14Read(Core &core, Scratch &scratch, ProgramReading reading)
@@ -97,9 +90,7 @@ void serial14Read(Core &core, Scratch &scratch, ProgramReading reading)
     }
     if (mustEnd(core))
         return;
-    sendCommand(core, target::LoadConfiguration);
-    op.DataWord = 0x3FFF;
-    SendDataWord(core);
+    toConfigurationSpace(core);
     op.ReadCommand = target::ReadProgram;
     readWords(core, scratch, 0x2100, 0x2103, 0xFFFF);
     if (mustEnd(core))
@@ -149,16 +140,23 @@ void Move_EpromClick(Core &core, ProgramReading reading)
     }
     if (!read) {
         showOutcome(core, "No Device Was Selected.");
-    } else {
-        // Only a whole read replaces what the user had in the buffer.
-        if (endingOf(core) == Ending::Completed) {
-            core.st.buffer.DeviceBuffer = scratch.words;
-            core.st.device.ConfigWord = scratch.config;
-            ShowConfigWord(core);
-        }
-        showOutcome(core, "Device Has Been Moved to Buffer...");
+        closeCommand(core);
+        core.st.op.result.outcome = outcomeOf(core, false, false);
+        return;
     }
-    IdleStep(core);
+    showOutcome(core, "Device Has Been Moved to Buffer...");
+    const bool whole = endingOf(core) == Ending::Completed;
+    core.st.op.result.outcome = outcomeOf(core, true, false);
+    if (whole)
+        core.st.op.result.configRead = scratch.config;
+    closeCommand(core);
+    // Only a whole read replaces what the user had in the buffer, and a read
+    // is whole only when the programmer still answered its closing reset.
+    if (whole && !linkLost(core)) {
+        core.st.buffer.DeviceBuffer = scratch.words;
+        core.st.device.ConfigWord = scratch.config;
+        ShowConfigWord(core);
+    }
 }
 
 } // namespace ravelin

@@ -19,9 +19,7 @@ void serial14Verify(Core &core)
     OperationState &op = core.st.op;
     if (!blockCompare(core, bufferWord))
         return;
-    sendCommand(core, target::LoadConfiguration);
-    op.DataWord = 0x3FFF;
-    SendDataWord(core);
+    toConfigurationSpace(core);
     op.ReadCommand = target::ReadProgram;
     if (!compareIdWords(core, bufferWord))
         return;
@@ -30,11 +28,11 @@ void serial14Verify(Core &core)
     ReadWord(core);
     // The band-gap bits are the chip's, whatever the buffer's word holds.
     const auto chipBits = static_cast<std::uint16_t>(~factoryConfigBits(core));
-    if (!linkLost(core)
-        && !matches(core, op.DataWord & chipBits, core.st.device.ConfigWord & chipBits)) {
-        core.ui.appendLine(ControlId::Memo1, "Fuse Mis-Match");
-        op.failureFlag = 1;
-    }
+    if (linkLost(core))
+        return;
+    op.result.configRead = op.DataWord;
+    if (!matches(core, op.DataWord & chipBits, core.st.device.ConfigWord & chipBits))
+        reportConfigMismatch(core, core.st.device.ConfigWord, op.DataWord, "Fuse Mis-Match");
 }
 
 void serial12Verify(Core &core)
@@ -46,18 +44,17 @@ void serial12Verify(Core &core)
     ReadWord(core);
     if (linkLost(core))
         return;
+    op.result.configRead = op.DataWord;
     if (!matches(core, op.DataWord, config)) {
-        core.ui.appendLine(
-            ControlId::Memo1, "Fuse  EXPECTED-" + hex4(config) + "  FOUND-" + hex4(op.DataWord));
-        op.failureFlag = 1;
+        reportConfigMismatch(core, config, op.DataWord,
+            "Fuse  EXPECTED-" + hex4(config) + "  FOUND-" + hex4(op.DataWord));
     }
     sendCommand(core, target::Increment);
     op.ReadCommand = target::ReadProgram;
-    const bool checkCalibration = core.ui[ControlId::Cal_Byte].checked;
     int mismatches = 0;
     for (unsigned a = 0; a <= last; ++a) {
         op.CurrentAddress = static_cast<std::uint16_t>(a);
-        if (a == last && !checkCalibration) {
+        if (skipsCalibrationWord(core, a)) {
             sendCommand(core, target::Increment); // past the calibration word
             continue;
         }
@@ -88,7 +85,6 @@ void Verify_EpromClick(Core &core)
     const bool ran
         = enterTarget(core) && runRoutine(core, {parallelVerify, serial14Verify, serial12Verify});
     finishCheck(core, ran, "Device Did NOT Verify to Buffer...", "Device Verified to Buffer...");
-    IdleStep(core);
 }
 
 } // namespace ravelin
