@@ -2,6 +2,7 @@
 // the behaviour the device commands on the whole program never reach.
 #include "ChipDriver.h"
 #include "devices/Catalogue.h"
+#include "devices/DeviceIds.h"
 #include "sim/ChipTable.h"
 #include "sim/SimChip.h"
 
@@ -63,6 +64,8 @@ private slots:
             QVERIFY2(isTwelveBit(chip->group) == (wordMaskOf(row.family) == 0x0FFF), name);
             QVERIFY2(isEprom(chip->group) == !familyErasable(row.family), name);
             QVERIFY2(row.eeSizeCode == 0 || chip->eepromBytes == 32u << row.eeSizeCode, name);
+            const DeviceIdRow *id = deviceIdOfRow(std::size_t(&row - DeviceCatalogue.data()));
+            QVERIFY2(chip->deviceId == (id ? id->id : 0), name);
         }
         QCOMPARE(devices, ChipTable.size());
     }
@@ -578,6 +581,8 @@ private slots:
         QTest::newRow("16F84/A program") << "16F84/A" << 0x0123;
         QTest::newRow("16F84/A config") << "16F84/A" << 0x2007;
         QTest::newRow("16F877A program") << "16F877A" << 0x0005;
+        QTest::newRow("16F84/A data EEPROM") << "16F84/A" << 0x2105;
+        QTest::newRow("16F877A data EEPROM") << "16F877A" << 0x2100;
     }
     void stuckWord()
     {
@@ -589,20 +594,75 @@ private slots:
         const auto group = chip->info().group;
         const auto at = std::uint16_t(address);
         ChipDriver d {*chip};
-        d.goTo(group, at);
-        d.programStep(group, 0x0000);
-        QCOMPARE(int(chip->word(at)), int(chip->blankWord()));
+        const bool data = address >= 0x2100; // data EEPROM byte address - 0x2100
+        const auto value = [&](int a) {
+            return data ? int(chip->eeprom(std::size_t(a - 0x2100))) : int(chip->word(a));
+        };
+        const auto write = [&](int a) {
+            if (data) {
+                d.enterSerial();
+                d.increment(a - 0x2100);
+                d.programWord(0x0000, 0x03);
+            } else {
+                d.goTo(group, std::uint16_t(a));
+                d.programStep(group, 0x0000);
+            }
+        };
+        write(at);
+        QCOMPARE(value(at), data ? 0xFF : int(chip->blankWord()));
         if (address != 0x2007) {
-            d.goTo(group, std::uint16_t(at + 1));
-            d.programStep(group, 0x0000);
-            QCOMPARE(int(chip->word(std::uint16_t(at + 1))), 0x0000);
+            write(at + 1);
+            QCOMPARE(value(at + 1), 0x0000);
         }
-        chip->setWord(at, 0x0000);
+        if (data)
+            chip->setEeprom(std::size_t(at - 0x2100), 0x00);
+        else
+            chip->setWord(at, 0x0000);
         d.enterSerial();
         d.run(ChipDriver::EraseA);
         d.enterSerial();
         d.run(ChipDriver::EraseC);
-        QCOMPARE(int(chip->word(at)), 0x0000);
+        QCOMPARE(value(at), 0x0000);
+        if (data)
+            QCOMPARE(value(at + 1), 0xFF);
+    }
+
+    // The word at 2006 after Load Configuration and six increments: the
+    // chip's ID with its revision, kept through programming and erase.
+    void deviceId_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<int>("given"); // --device-id, -1 none
+        QTest::addColumn<int>("word");
+        QTest::newRow("16F877A revision 2") << "16F877A" << 2 << -1 << 0x0E22;
+        QTest::newRow("16F84/A") << "16F84/A" << 0 << -1 << 0x0560;
+        QTest::newRow("12F675 revision 31") << "12F675" << 31 << -1 << 0x0FDF;
+        QTest::newRow("16C717") << "16C717" << 1 << -1 << 0x0AC1;
+        QTest::newRow("16F83 has none") << "16F83" << 0 << -1 << 0x3FFF;
+        QTest::newRow("counterfeit 16F628A") << "16F628A" << 0 << 0x2F43 << 0x2F43;
+        QTest::newRow("a 16F84") << "16F84/A" << 0 << 0x3FFF << 0x3FFF;
+    }
+    void deviceId()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, revision);
+        QFETCH(int, given);
+        QFETCH(int, word);
+        ChipOptions options;
+        options.revision = std::uint8_t(revision);
+        if (given >= 0)
+            options.deviceId = std::uint16_t(given);
+        auto chip = chipNamed(name, options);
+        const auto group = chip->info().group;
+        ChipDriver d {*chip};
+        d.goTo(group, 0x2006);
+        QCOMPARE(int(d.read()), word);
+        d.programStep(group, 0x0000);
+        d.enterSerial();
+        d.run(ChipDriver::EraseA);
+        d.goTo(group, 0x2006);
+        QCOMPARE(int(d.read()), word);
     }
 
     // Reads at "3 Volts" fail on parts that are not made for it.
