@@ -2,6 +2,7 @@
 // parts and the adapter board.
 #include "devices/Catalogue.h"
 #include "devices/ConfigEditor.h"
+#include "devices/DeviceIds.h"
 #include "devices/JumperDiagrams.h"
 
 #include <QTest>
@@ -375,6 +376,81 @@ private slots:
                 QVERIFY2(rowOf(drawing, text) > 0, text);
             QCOMPARE(rowOf(drawing, "20/60"), rowOf(drawing, "-1 "));
         }
+    }
+
+    // Each ID names a 14-bit row of the list once, at revision 0; two rows
+    // share one only where an LF part reads its F part's ID.
+    void deviceIdsNameTheirRows()
+    {
+        std::map<std::uint16_t, std::string> owner;
+        for (const DeviceIdRow &entry : DeviceIds) {
+            const std::string caption(entry.caption);
+            const std::optional<std::size_t> row = rowOfCaption(entry.caption);
+            QVERIFY2(row, caption.c_str());
+            QVERIFY2(wordMaskOf(DeviceCatalogue[*row].family) == 0x3FFF, caption.c_str());
+            QVERIFY2(deviceIdOfRow(*row) == &entry, caption.c_str());
+            QVERIFY2(entry.id != 0 && (entry.id & ~DeviceIdMask) == 0, caption.c_str());
+            std::string f = caption;
+            if (f.starts_with("16LF"))
+                f.erase(2, 1);
+            const auto [seen, fresh] = owner.emplace(entry.id, f);
+            QVERIFY2(fresh || seen->second == f, caption.c_str());
+            QVERIFY2(fresh || caption != f, caption.c_str());
+        }
+    }
+
+    void idVerdicts_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("word"); // -1: none read
+        QTest::addColumn<bool>("known");
+        QTest::addColumn<bool>("matches");
+        QTest::addColumn<bool>("noChip");
+        QTest::addColumn<QString>("other"); // the caption of otherRow, empty for none
+        QTest::addColumn<int>("revision");
+        const auto row = [](const char *tag, const char *device, int word, bool known, bool matches,
+                             bool noChip, const char *other = "", int revision = 0) {
+            QTest::newRow(tag) << QString(device) << word << known << matches << noChip
+                               << QString(other) << revision;
+        };
+        row("16F628A revision 3", "16F628A", 0x1063, true, true, false, "", 3);
+        row("16LF628A reads its F part's ID", "16LF628A", 0x1060, true, true, false);
+        row("16F877A, bits above 14 ignored", "16F877A", 0xCE22, true, true, false, "", 2);
+        row("16F818 revision in bits 3:0", "16F818", 0x04CF, true, true, false, "", 15);
+        row("16C717", "16C717", 0x0AC5, true, true, false, "", 5);
+        row("a 16F84A for the 16F628A", "16F628A", 0x0562, true, false, false, "16F84/A", 2);
+        row("a 16F628A for the 16F628", "16F628", 0x1061, true, false, false, "16F628A", 1);
+        row("an LF twin names the F part", "16F627A", 0x1100, true, false, false, "16F648A");
+        row("a 16F818 for the 16F819", "16F819", 0x04C4, true, false, false, "16F818", 4);
+        row("an ID of no row", "16F628A", 0x2F43, true, false, false, "", 3);
+        row("reads low", "16F628A", 0x0000, true, false, true);
+        row("reads high", "16F628A", 0x3FFF, true, false, true);
+        row("none read", "16F628A", -1, true, false, true);
+        row("16F84/A, a 16F84A", "16F84/A", 0x0560, true, true, false);
+        row("16F84/A, a 16F84", "16F84/A", 0x3FFF, true, true, true);
+        row("16F84/A, reads low", "16F84/A", 0x0000, true, true, true);
+        row("16F84/A, a 16F628A", "16F84/A", 0x1060, true, false, false, "16F628A");
+        row("12-bit part never checked", "12C508/A", 0x1060, false, true, false, "");
+        row("16F83 never checked", "16F83", 0x0000, false, true, true);
+        row("EPROM part without known ID", "16C61", 0x0A40, false, true, false);
+    }
+    void idVerdicts()
+    {
+        QFETCH(QString, device);
+        QFETCH(int, word);
+        QFETCH(QString, other);
+        const std::optional<std::size_t> row = rowOfCaption(device.toStdString());
+        QVERIFY(row);
+        const IdVerdict verdict = checkDeviceId(
+            *row, word < 0 ? std::nullopt : std::optional<std::uint16_t>(std::uint16_t(word)));
+        QCOMPARE(verdict.known, fetch<bool>("known"));
+        QCOMPARE(verdict.matches, fetch<bool>("matches"));
+        QCOMPARE(verdict.noChip, fetch<bool>("noChip"));
+        QCOMPARE(verdict.otherRow
+                ? QString::fromStdString(std::string(DeviceCatalogue[*verdict.otherRow].caption))
+                : QString(),
+            other);
+        QCOMPARE(int(verdict.revision), fetch<int>("revision"));
     }
 };
 
