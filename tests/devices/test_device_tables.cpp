@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ravelin;
@@ -384,73 +385,54 @@ private slots:
     {
         std::map<std::uint16_t, std::string> owner;
         for (const DeviceIdRow &entry : DeviceIds) {
-            const std::string caption(entry.caption);
-            const std::optional<std::size_t> row = rowOfCaption(entry.caption);
-            QVERIFY2(row, caption.c_str());
-            QVERIFY2(wordMaskOf(DeviceCatalogue[*row].family) == 0x3FFF, caption.c_str());
-            QVERIFY2(deviceIdOfRow(*row) == &entry, caption.c_str());
-            QVERIFY2(entry.id != 0 && (entry.id & ~DeviceIdMask) == 0, caption.c_str());
-            std::string f = caption;
+            std::string f(entry.caption);
             if (f.starts_with("16LF"))
                 f.erase(2, 1);
+            const auto row = rowOfCaption(entry.caption);
             const auto [seen, fresh] = owner.emplace(entry.id, f);
-            QVERIFY2(fresh || seen->second == f, caption.c_str());
-            QVERIFY2(fresh || caption != f, caption.c_str());
+            QVERIFY2(row && wordMaskOf(DeviceCatalogue[*row].family) == 0x3FFF
+                    && deviceIdOfRow(*row) == &entry && entry.id != 0
+                    && (entry.id & ~DeviceIdMask) == 0
+                    && (fresh || (seen->second == f && f != entry.caption)),
+                f.c_str());
         }
     }
 
+    // What a word read at 2006 says for the row named: "match", "no chip",
+    // the row the chip's ID belongs to, "unknown" for an ID of no row,
+    // "unchecked" for a part without a known ID; then the revision.
     void idVerdicts_data()
     {
         QTest::addColumn<QString>("device");
         QTest::addColumn<int>("word"); // -1: none read
-        QTest::addColumn<bool>("known");
-        QTest::addColumn<bool>("matches");
-        QTest::addColumn<bool>("noChip");
-        QTest::addColumn<QString>("other"); // the caption of otherRow, empty for none
-        QTest::addColumn<int>("revision");
-        const auto row = [](const char *tag, const char *device, int word, bool known, bool matches,
-                             bool noChip, const char *other = "", int revision = 0) {
-            QTest::newRow(tag) << QString(device) << word << known << matches << noChip
-                               << QString(other) << revision;
-        };
-        row("16F628A revision 3", "16F628A", 0x1063, true, true, false, "", 3);
-        row("16LF628A reads its F part's ID", "16LF628A", 0x1060, true, true, false);
-        row("16F877A, bits above 14 ignored", "16F877A", 0xCE22, true, true, false, "", 2);
-        row("16F818 revision in bits 3:0", "16F818", 0x04CF, true, true, false, "", 15);
-        row("16C717", "16C717", 0x0AC5, true, true, false, "", 5);
-        row("a 16F84A for the 16F628A", "16F628A", 0x0562, true, false, false, "16F84/A", 2);
-        row("a 16F628A for the 16F628", "16F628", 0x1061, true, false, false, "16F628A", 1);
-        row("an LF twin names the F part", "16F627A", 0x1100, true, false, false, "16F648A");
-        row("a 16F818 for the 16F819", "16F819", 0x04C4, true, false, false, "16F818", 4);
-        row("an ID of no row", "16F628A", 0x2F43, true, false, false, "", 3);
-        row("reads low", "16F628A", 0x0000, true, false, true);
-        row("reads high", "16F628A", 0x3FFF, true, false, true);
-        row("none read", "16F628A", -1, true, false, true);
-        row("16F84/A, a 16F84A", "16F84/A", 0x0560, true, true, false);
-        row("16F84/A, a 16F84", "16F84/A", 0x3FFF, true, true, true);
-        row("16F84/A, reads low", "16F84/A", 0x0000, true, true, true);
-        row("16F84/A, a 16F628A", "16F84/A", 0x1060, true, false, false, "16F628A");
-        row("12-bit part never checked", "12C508/A", 0x1060, false, true, false, "");
-        row("16F83 never checked", "16F83", 0x0000, false, true, true);
-        row("EPROM part without known ID", "16C61", 0x0A40, false, true, false);
+        QTest::addColumn<QString>("verdict");
+        for (const auto &[device, word, verdict] :
+            std::initializer_list<std::tuple<const char *, int, const char *>> {
+                {"16F628A", 0x1063, "match r3"}, {"16LF628A", 0x1060, "match r0"},
+                {"16F877A", 0xCE22, "match r2"}, {"16F818", 0x04CF, "match r15"},
+                {"16F628A", 0x0562, "16F84/A r2"}, {"16F627A", 0x1100, "16F648A r0"},
+                {"16F628A", 0x2F43, "unknown r3"}, {"16F628A", 0x0000, "no chip"},
+                {"16F628A", 0x3FFF, "no chip"}, {"16F628A", -1, "no chip"},
+                {"16F84/A", 0x0560, "match r0"}, {"16F84/A", 0x3FFF, "match, no chip"},
+                {"16F84/A", 0x1060, "16F628A r0"}, {"12C508/A", 0x1060, "unchecked"},
+                {"16C61", 0x0A40, "unchecked"}})
+            QTest::addRow("%s %04X", device, word) << QString(device) << word << QString(verdict);
     }
     void idVerdicts()
     {
         QFETCH(QString, device);
         QFETCH(int, word);
-        QFETCH(QString, other);
-        const std::optional<std::size_t> row = rowOfCaption(device.toStdString());
-        QVERIFY(row);
-        const IdVerdict verdict = checkDeviceId(
-            *row, word < 0 ? std::nullopt : std::optional<std::uint16_t>(std::uint16_t(word)));
-        QCOMPARE(verdict.known, fetch<bool>("known"));
-        QCOMPARE(verdict.matches, fetch<bool>("matches"));
-        QCOMPARE(verdict.noChip, fetch<bool>("noChip"));
-        QCOMPARE(verdict.otherRow
-                ? QString::fromStdString(std::string(DeviceCatalogue[*verdict.otherRow].caption))
-                : QString(),
-            other);
-        QCOMPARE(int(verdict.revision), fetch<int>("revision"));
+        QFETCH(QString, verdict);
+        const IdVerdict v = checkDeviceId(*rowOfCaption(device.toStdString()),
+            word < 0 ? std::nullopt : std::optional<std::uint16_t>(std::uint16_t(word)));
+        QString seen = !v.known ? "unchecked"
+            : v.noChip          ? (v.matches ? "match, no chip" : "no chip")
+            : v.matches         ? "match"
+            : v.otherRow ? QString::fromStdString(std::string(DeviceCatalogue[*v.otherRow].caption))
+                         : "unknown";
+        if (v.known && !v.noChip)
+            seen += QString(" r%1").arg(v.revision);
+        QCOMPARE(seen, verdict);
     }
 };
 

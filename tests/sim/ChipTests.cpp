@@ -25,6 +25,12 @@ std::unique_ptr<SimChip> chipNamed(const QString &name, ChipOptions options = {}
     return chip;
 }
 
+template<typename T>
+T fetchValue(const char *name)
+{
+    return *static_cast<T *>(QTest::qData(name, qMetaTypeId<T>()));
+}
+
 constexpr int Off = int(SimChip::Mode::Off), Serial = int(SimChip::Mode::Serial),
               Parallel = int(SimChip::Mode::Parallel);
 
@@ -485,6 +491,7 @@ private slots:
         QFETCH(QString, name);
         ChipOptions options;
         options.floatingLevel = 0x3FFF;
+        options.stuckWord = 0x2101; // data EEPROM byte 1
         auto chip = chipNamed(name, options);
         const int size = int(chip->info().eepromBytes);
         const std::uint16_t program0 = chip->word(0);
@@ -500,7 +507,11 @@ private slots:
         if (size > 0) {
             QCOMPARE(int(chip->eeprom(0)), 0xAA);
             d.increment(size + 1);
+            d.programWord(0x12AA, 0x03);
             QCOMPARE(int(d.read(0x05)), 0x11);
+            for (const std::string_view erase : {ChipDriver::EraseA, ChipDriver::EraseB})
+                d.run("E " + std::string(erase) + " E " + std::string(ChipDriver::EraseC));
+            QCOMPARE(int(chip->eeprom(0)) << 8 | chip->eeprom(1), 0xFF11);
         }
     }
 
@@ -581,8 +592,6 @@ private slots:
         QTest::newRow("16F84/A program") << "16F84/A" << 0x0123;
         QTest::newRow("16F84/A config") << "16F84/A" << 0x2007;
         QTest::newRow("16F877A program") << "16F877A" << 0x0005;
-        QTest::newRow("16F84/A data EEPROM") << "16F84/A" << 0x2105;
-        QTest::newRow("16F877A data EEPROM") << "16F877A" << 0x2100;
     }
     void stuckWord()
     {
@@ -594,41 +603,22 @@ private slots:
         const auto group = chip->info().group;
         const auto at = std::uint16_t(address);
         ChipDriver d {*chip};
-        const bool data = address >= 0x2100; // data EEPROM byte address - 0x2100
-        const auto value = [&](int a) {
-            return data ? int(chip->eeprom(std::size_t(a - 0x2100))) : int(chip->word(a));
-        };
-        const auto write = [&](int a) {
-            if (data) {
-                d.enterSerial();
-                d.increment(a - 0x2100);
-                d.programWord(0x0000, 0x03);
-            } else {
-                d.goTo(group, std::uint16_t(a));
-                d.programStep(group, 0x0000);
-            }
-        };
-        write(at);
-        QCOMPARE(value(at), data ? 0xFF : int(chip->blankWord()));
+        d.goTo(group, at);
+        d.programStep(group, 0x0000);
+        QCOMPARE(int(chip->word(at)), int(chip->blankWord()));
         if (address != 0x2007) {
-            write(at + 1);
-            QCOMPARE(value(at + 1), 0x0000);
+            d.goTo(group, std::uint16_t(at + 1));
+            d.programStep(group, 0x0000);
+            QCOMPARE(int(chip->word(std::uint16_t(at + 1))), 0x0000);
         }
-        if (data)
-            chip->setEeprom(std::size_t(at - 0x2100), 0x00);
-        else
-            chip->setWord(at, 0x0000);
+        chip->setWord(at, 0x0000);
         d.enterSerial();
         d.run(ChipDriver::EraseA);
         d.enterSerial();
         d.run(ChipDriver::EraseC);
-        QCOMPARE(value(at), 0x0000);
-        if (data)
-            QCOMPARE(value(at + 1), 0xFF);
+        QCOMPARE(int(chip->word(at)), 0x0000);
     }
 
-    // The word at 2006 after Load Configuration and six increments: the
-    // chip's ID with its revision, kept through programming and erase.
     void deviceId_data()
     {
         QTest::addColumn<QString>("name");
@@ -637,32 +627,25 @@ private slots:
         QTest::addColumn<int>("word");
         QTest::newRow("16F877A revision 2") << "16F877A" << 2 << -1 << 0x0E22;
         QTest::newRow("16F84/A") << "16F84/A" << 0 << -1 << 0x0560;
-        QTest::newRow("12F675 revision 31") << "12F675" << 31 << -1 << 0x0FDF;
-        QTest::newRow("16C717") << "16C717" << 1 << -1 << 0x0AC1;
+        QTest::newRow("16C717 revision 31") << "16C717" << 31 << -1 << 0x0ADF;
         QTest::newRow("16F83 has none") << "16F83" << 0 << -1 << 0x3FFF;
-        QTest::newRow("counterfeit 16F628A") << "16F628A" << 0 << 0x2F43 << 0x2F43;
         QTest::newRow("a 16F84") << "16F84/A" << 0 << 0x3FFF << 0x3FFF;
     }
     void deviceId()
     {
-        QFETCH(QString, name);
-        QFETCH(int, revision);
         QFETCH(int, given);
-        QFETCH(int, word);
         ChipOptions options;
-        options.revision = std::uint8_t(revision);
+        options.revision = std::uint8_t(fetchValue<int>("revision"));
         if (given >= 0)
             options.deviceId = std::uint16_t(given);
-        auto chip = chipNamed(name, options);
-        const auto group = chip->info().group;
+        auto chip = chipNamed(fetchValue<QString>("name"), options);
         ChipDriver d {*chip};
-        d.goTo(group, 0x2006);
-        QCOMPARE(int(d.read()), word);
-        d.programStep(group, 0x0000);
-        d.enterSerial();
-        d.run(ChipDriver::EraseA);
-        d.goTo(group, 0x2006);
-        QCOMPARE(int(d.read()), word);
+        for (const std::string_view before : {"", "L +6 02 D 08 E L +7 01 07 08 01 07 E"}) {
+            d.enterSerial();
+            d.run(before);
+            d.goTo(chip->info().group, 0x2006);
+            QCOMPARE(int(d.read()), fetchValue<int>("word"));
+        }
     }
 
     // Reads at "3 Volts" fail on parts that are not made for it.
