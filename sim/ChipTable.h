@@ -38,7 +38,7 @@ struct ChipInfo
     std::uint16_t dataProtectMask;
     // The factory calibration word's address, 0 when the chip has none.
     std::uint16_t calibrationAddress;
-    // The device ID at 0x2006, 0 when the chip has none.
+    // The device ID at 0x2006 at silicon revision 0, 0 when the chip has none.
     std::uint16_t deviceId;
 };
 
@@ -166,7 +166,8 @@ constexpr std::uint16_t K = 1024;
 } // namespace chips
 
 // Sizes from the chips' list texts; the 16F648A/16LF648A hold 4K words and
-// 256 EEPROM bytes. Device IDs carry revision 0.
+// 256 EEPROM bytes. Device IDs carry revision 0; of the 14-bit EPROM parts only
+// the 16C717 has one. The 16F84/A chip is a 16F84A.
 inline constexpr auto ChipTable = [] {
     using namespace chips;
     return std::array<ChipInfo, 97> {{
@@ -231,7 +232,7 @@ inline constexpr auto ChipTable = [] {
         {"16C712", Eprom14, 1 * K, 0, false, 0x0010, 0, 0, 0},
         {"16C715", Eprom14, 2 * K, 0, false, 0x0040, 0, 0, 0},
         {"16C716", Eprom14, 2 * K, 0, false, 0x0010, 0, 0, 0},
-        {"16C717", Eprom14, 2 * K, 0, false, 0x0100, 0, 0, 0},
+        {"16C717", Eprom14, 2 * K, 0, false, 0x0100, 0, 0, 0x0AC0},
         {"16C745", Eprom14, 8 * K, 0, false, 0x0010, 0, 0, 0},
         {"16C765", Eprom14, 8 * K, 0, false, 0x0010, 0, 0, 0},
         {"16C773", Eprom14, 4 * K, 0, false, 0x0010, 0, 0, 0},
@@ -277,5 +278,16 @@ inline constexpr auto ChipTable = [] {
 
 // The row of a chip by its name, or nullptr.
 const ChipInfo *findChip(std::string_view name);
+
+// The chip a device name chooses: any name the console's -d takes ("16F84A",
+// "pic12c508a", the caption "16F84/A").
+struct ChipChoice
+{
+    const ChipInfo *chip = nullptr; // nullptr: the name chooses no chip
+    // The name is that of a part without a device ID that shares its chip
+    // with one that has it: a 16F84 in the 16F84/A's place.
+    bool withoutDeviceId = false;
+};
+ChipChoice chipForDeviceName(std::string_view name);
 
 } // namespace ravelin::sim

@@ -1,6 +1,5 @@
 #include "sim/SimChip.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace ravelin::sim {
@@ -10,6 +9,7 @@ constexpr std::uint16_t ConfigStart = 0x2000;
 constexpr std::uint16_t ConfigWordAddress = 0x2007;
 constexpr std::uint16_t DeviceIdAddress = 0x2006;
 constexpr std::uint16_t TwelveBitConfigAddress = 0x0FFF;
+constexpr std::uint16_t EepromImageStart = 0x2100;
 
 // The 12-bit counter runs through program memory and the ID words into
 // locations that answer nothing, and wraps at the next power of two
@@ -31,8 +31,8 @@ SimChip::SimChip(const ChipInfo &info, ChipOptions options)
     , m_eeprom(info.eepromBytes, 0xFF)
 {
     m_configSpace.fill(blankWord());
-    if (!twelveBit() && m_info.deviceId != 0)
-        m_configSpace[DeviceIdAddress - ConfigStart] = m_info.deviceId;
+    if (const std::optional<std::uint16_t> id = deviceId())
+        m_configSpace[DeviceIdAddress - ConfigStart] = *id;
     if (m_options.factoryCalibration) {
         if (m_info.calibrationAddress != 0)
             m_program[m_info.calibrationAddress]
@@ -92,6 +92,17 @@ std::uint16_t SimChip::idAddress(int index) const
 std::uint16_t SimChip::configAddress() const
 {
     return twelveBit() ? TwelveBitConfigAddress : ConfigWordAddress;
+}
+
+std::optional<std::uint16_t> SimChip::deviceId() const
+{
+    if (twelveBit())
+        return std::nullopt;
+    if (m_options.deviceId)
+        return static_cast<std::uint16_t>(*m_options.deviceId & 0x3FFF);
+    if (m_info.deviceId == 0)
+        return std::nullopt;
+    return static_cast<std::uint16_t>(m_info.deviceId | (m_options.revision & 0x1F));
 }
 
 std::uint8_t SimChip::eeprom(std::size_t index) const
@@ -402,7 +413,7 @@ void SimChip::store(std::uint16_t imageAddress, std::uint16_t value, bool erase)
 {
     if (m_options.stuckWord == imageAddress)
         return;
-    if (!twelveBit() && imageAddress == DeviceIdAddress && m_info.deviceId != 0)
+    if (imageAddress == DeviceIdAddress && deviceId())
         return;
     std::uint16_t *target = cell(imageAddress);
     if (!target)
@@ -421,11 +432,20 @@ void SimChip::pulse(std::uint16_t data)
     store(*at, data, false);
 }
 
+bool SimChip::eepromStuck(std::size_t index) const
+{
+    return m_options.stuckWord && *m_options.stuckWord >= EepromImageStart
+        && *m_options.stuckWord - EepromImageStart == index;
+}
+
 void SimChip::writeData()
 {
     // Data EEPROM bytes are erased and written in one cycle on every part.
-    if (m_dataLatch && !m_eeprom.empty())
-        m_eeprom[m_pc % m_eeprom.size()] = *m_dataLatch;
+    if (m_dataLatch && !m_eeprom.empty()) {
+        const std::size_t index = m_pc % m_eeprom.size();
+        if (!eepromStuck(index))
+            m_eeprom[index] = *m_dataLatch;
+    }
     m_dataLatch.reset();
 }
 
@@ -494,7 +514,10 @@ void SimChip::eraseProgramSpace()
 
 void SimChip::eraseData()
 {
-    std::fill(m_eeprom.begin(), m_eeprom.end(), std::uint8_t {0xFF});
+    for (std::size_t index = 0; index < m_eeprom.size(); ++index) {
+        if (!eepromStuck(index))
+            m_eeprom[index] = 0xFF;
+    }
     m_dataLatch.reset();
 }
 

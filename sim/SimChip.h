@@ -25,7 +25,7 @@ struct ChipOptions
     // Empty: the group's own (flash: Zeros, EPROM parts: NibbleXor).
     std::optional<ProtectedRead> protectedRead;
     // A word that never takes a value it is programmed or erased to (image
-    // address, see SimChip::word).
+    // address, see SimChip::word; data EEPROM byte n at 0x2100 + n).
     std::optional<std::uint16_t> stuckWord;
     // An EPROM word that takes its value only from the n-th pulse on.
     std::optional<std::uint16_t> slowWord;
@@ -40,6 +40,11 @@ struct ChipOptions
     std::uint8_t bandGap = 0x2; // configuration bits 13:12 of a fresh 12F629/675
     // What the programmer reads from a chip that does not drive its data line.
     std::uint16_t floatingLevel = 0x0000;
+    // The silicon revision in the low five bits of the chip's device ID.
+    std::uint8_t revision = 0;
+    // A device ID word in place of the chip's own: a counterfeit, an unknown
+    // part, or 3FFF for a part without one. Only the 14-bit parts have the word.
+    std::optional<std::uint16_t> deviceId;
 };
 
 // One simulated chip in the socket: its memories, address counter, latches and
@@ -80,6 +85,9 @@ public:
     std::uint16_t configAddress() const;
     std::uint16_t config() const { return word(configAddress()); }
     std::uint16_t id(int index) const { return word(idAddress(index)); }
+    // The word the chip answers at 0x2006 whatever is written there; empty
+    // when its 0x2006 is a reserved word like the others (or it has none).
+    std::optional<std::uint16_t> deviceId() const;
     std::uint8_t eeprom(std::size_t index) const;
     bool setEeprom(std::size_t index, std::uint8_t value);
 
@@ -111,6 +119,7 @@ private:
     void store(std::uint16_t imageAddress, std::uint16_t value, bool erase);
     void pulse(std::uint16_t data);
     void writeData();
+    bool eepromStuck(std::size_t index) const;
     bool eraseSequence(std::uint8_t command);
     void eraseProgramSpace();
     void eraseData();

@@ -41,6 +41,22 @@ bool parseHexWord(std::string text, std::uint16_t &value)
 
 constexpr std::string_view NoChip = "none";
 
+// The n-th chip of a run (the first is chip 0) has calibration values of its
+// own, so that values carried over from the chip before show. Choice: the
+// calibration value steps by 4, which leaves the bits the 12F629/675's
+// oscillator does not use as they were; the band-gap bits step by 1.
+ChipOptions optionsOfChip(ChipOptions options, const ChipInfo &chip, unsigned number)
+{
+    if (number == 0)
+        return options;
+    const std::uint16_t first
+        = options.calibration.value_or(calibrationWord(chip.group, 0x80)) & wordMask(chip.group);
+    options.calibration
+        = static_cast<std::uint16_t>((first & 0xFF00) | ((first + 4 * number) & 0xFF));
+    options.bandGap = static_cast<std::uint8_t>((options.bandGap + number) & 0x3);
+    return options;
+}
+
 } // namespace
 
 std::vector<SimDevice> simulatedDevices(int count)
@@ -60,15 +76,21 @@ std::string simUsage()
            "                   [--chip NAME|none] [--load FILE] [--save FILE]\n"
            "                   [--stuck-word ADDR] [--slow-word ADDR:PULSES] [--fail-at-3v]\n"
            "                   [--protected-read zeros|xor] [--no-calibration] [--floating WORD]\n"
-           "                   [--calibration WORD] [--band-gap 0..3]\n"
-           "  NAME is a device caption (16F84/A, 16F877A, 12C508/A, 16C54, ...); default 16F84/A.\n"
+           "                   [--calibration WORD] [--band-gap 0..3] [--revision 0..31]\n"
+           "                   [--device-id WORD]\n"
+           "  NAME is any device name the device list answers to, in any case, with or\n"
+           "  without PIC (16F84A, 16F877A, 12c508a, the caption 16F84/A, ...); default\n"
+           "  16F84/A, a 16F84A; 16F84 is the one without a device ID.\n"
            "  ADDR and WORD are hex; addresses as in the chip's hex image (config word 2007,\n"
-           "  12-bit parts FFF).\n";
+           "  12-bit parts FFF, data EEPROM byte n at 2100 + n).\n"
+           "  A chip with a device ID answers it at 2006 with --revision in its low bits;\n"
+           "  --device-id puts any word there (a counterfeit, an unknown part).\n";
 }
 
 SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &arguments)
 {
     SimCommandLine line;
+    bool withoutDeviceId = false;
     const auto fail = [](std::string why) {
         return SimCommandLineResult {std::nullopt, std::move(why)};
     };
@@ -112,9 +134,15 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
             const std::string *value = needValue();
             if (!value)
                 return fail("--chip needs a device name");
-            if (*value != NoChip && !findChip(*value))
+            if (*value == NoChip) {
+                line.chipName = NoChip;
+                continue;
+            }
+            const ChipChoice choice = chipForDeviceName(*value);
+            if (!choice.chip)
                 return fail("unknown chip: " + *value);
-            line.chipName = *value;
+            line.chipName = choice.chip->name;
+            withoutDeviceId = choice.withoutDeviceId;
         } else if (option == "--load" || option == "--save") {
             const std::string *value = needValue();
             if (!value)
@@ -160,6 +188,18 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
                 line.chip.protectedRead = ProtectedRead::NibbleXor;
             else
                 return fail("--protected-read needs zeros or xor");
+        } else if (option == "--revision") {
+            const std::string *value = needValue();
+            unsigned revision = 0;
+            if (!value || !parseNumber(*value, revision) || revision > 31)
+                return fail("--revision needs a number of 0..31");
+            line.chip.revision = static_cast<std::uint8_t>(revision);
+        } else if (option == "--device-id") {
+            const std::string *value = needValue();
+            std::uint16_t word = 0;
+            if (!value || !parseHexWord(*value, word) || word > 0x3FFF)
+                return fail("--device-id needs a hex word of 0000..3FFF");
+            line.chip.deviceId = word;
         } else if (option == "--floating") {
             const std::string *value = needValue();
             if (!value || !parseHexWord(*value, line.chip.floatingLevel))
@@ -170,6 +210,20 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
     }
     if (line.chipName == NoChip && (line.loadFile || line.saveFile))
         return fail("--load and --save need a chip in the socket");
+    const bool idOptions = line.chip.deviceId || line.chip.revision != 0;
+    if (line.chipName == NoChip && idOptions)
+        return fail("--device-id and --revision need a chip in the socket");
+    // A 16F84 reads 0x2006 as an unprogrammed reserved word, as every part
+    // without an ID does.
+    if (withoutDeviceId && !line.chip.deviceId)
+        line.chip.deviceId = 0x3FFF;
+    if (line.chipName != NoChip && idOptions) {
+        const ChipInfo &chip = *findChip(line.chipName);
+        if (isTwelveBit(chip.group))
+            return fail("the " + line.chipName + " has no word 2006 to hold a device ID");
+        if (line.chip.revision != 0 && (line.chip.deviceId || chip.deviceId == 0))
+            return fail("--revision needs a chip with a device ID of its own");
+    }
     return {line, {}};
 }
 
@@ -198,6 +252,22 @@ SimSocket buildSocket(const SimCommandLine &line)
             socket.error = *line.loadFile + ": " + loaded.error;
     }
     return socket;
+}
+
+std::string renew(SimSocket &socket, const SimCommandLine &line)
+{
+    if (!socket.chip)
+        return {};
+    ++socket.chipNumber;
+    const ChipInfo &info = socket.chip->info();
+    *socket.chip = SimChip(info, optionsOfChip(line.chip, info, socket.chipNumber));
+    socket.error.clear();
+    if (line.loadFile) {
+        const ImageLoad loaded = loadHexFile(*socket.chip, *line.loadFile);
+        if (!loaded.ok)
+            socket.error = *line.loadFile + ": " + loaded.error;
+    }
+    return socket.error;
 }
 
 std::string saveSocket(const SimSocket &socket, const SimCommandLine &line)

@@ -15,8 +15,9 @@ struct SimCommandLine
 {
     ProgrammerOptions programmer;
     std::optional<std::string> traceFile;
-    // The chip in the socket, by the device button's caption; "none" leaves
-    // the socket empty.
+    // The chip in the socket, by its name in the chip table (the device
+    // button's caption) whatever name --chip gave; "none" leaves the socket
+    // empty.
     std::string chipName = "16F84/A";
     ChipOptions chip;
     std::optional<std::string> loadFile; // the chip's contents at start
@@ -39,10 +40,18 @@ struct SimSocket
     std::unique_ptr<SimChip> chip; // empty: no chip in the socket
     std::unique_ptr<EmptySocket> empty;
     std::string error; // not empty: the socket could not be made (e.g. --load failed)
+    unsigned chipNumber = 0; // the chips put in before this one
 
     TargetSocket *target() const;
 };
 SimSocket buildSocket(const SimCommandLine &line);
+// Takes the chip out and puts the next one of a production run in: a fresh
+// chip of the same kind, with the command line's options, blank or holding
+// the --load image again, and with calibration values of its own. The chip is
+// renewed in place, so target() and the pointer a programmer holds stay valid.
+// The reason when the image could not be loaded (also in error), else empty;
+// an empty socket stays empty.
+std::string renew(SimSocket &socket, const SimCommandLine &line);
 // Writes the chip's contents to --save; the reason when that failed, else empty.
 std::string saveSocket(const SimSocket &socket, const SimCommandLine &line);
 

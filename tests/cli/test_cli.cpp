@@ -6,7 +6,7 @@
 #include "buffer/IntelHex.h"
 #include "buffer/TestFiles.h"
 #include "cli/Console.h"
-#include "cli/DeviceNames.h"
+#include "devices/DeviceNames.h"
 #include "operations/ReadDevice.h"
 #include "sim/FaultyTransport.h"
 
@@ -241,8 +241,8 @@ private slots:
     void deviceNames()
     {
         const auto &[written, device, candidate] = currentRow(NameRows);
-        const cli::DeviceMatch match = cli::matchDevice(written);
-        const auto caption = [](std::size_t row) { return std::string(cli::captionOfRow(row)); };
+        const DeviceMatch match = matchDevice(written);
+        const auto caption = [](std::size_t row) { return std::string(captionOfRow(row)); };
         QCOMPARE(match.row >= 0 ? caption(std::size_t(match.row)) : "", std::string(device));
         if (*candidate)
             QCOMPARE(match.candidates.empty() ? "" : caption(match.candidates.front()),
@@ -255,7 +255,7 @@ private slots:
         std::map<std::string, std::size_t> owner;
         std::size_t devices = 0;
         for (std::size_t row = 0; row < DeviceCatalogue.size(); ++row) {
-            const std::vector<std::string> names = cli::namesOfRow(row);
+            const std::vector<std::string> names = namesOfRow(row);
             devices += names.empty() ? 0 : 1;
             for (const std::string &name : names) {
                 const auto [at, fresh] = owner.emplace(name, row);

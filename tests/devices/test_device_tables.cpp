@@ -2,6 +2,7 @@
 // parts and the adapter board.
 #include "devices/Catalogue.h"
 #include "devices/ConfigEditor.h"
+#include "devices/DeviceIds.h"
 #include "devices/JumperDiagrams.h"
 
 #include <QTest>
@@ -10,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace ravelin;
@@ -375,6 +377,62 @@ private slots:
                 QVERIFY2(rowOf(drawing, text) > 0, text);
             QCOMPARE(rowOf(drawing, "20/60"), rowOf(drawing, "-1 "));
         }
+    }
+
+    // Each ID names a 14-bit row of the list once, at revision 0; two rows
+    // share one only where an LF part reads its F part's ID.
+    void deviceIdsNameTheirRows()
+    {
+        std::map<std::uint16_t, std::string> owner;
+        for (const DeviceIdRow &entry : DeviceIds) {
+            std::string f(entry.caption);
+            if (f.starts_with("16LF"))
+                f.erase(2, 1);
+            const auto row = rowOfCaption(entry.caption);
+            const auto [seen, fresh] = owner.emplace(entry.id, f);
+            QVERIFY2(row && wordMaskOf(DeviceCatalogue[*row].family) == 0x3FFF
+                    && deviceIdOfRow(*row) == &entry && entry.id != 0
+                    && (entry.id & ~DeviceIdMask) == 0
+                    && (fresh || (seen->second == f && f != entry.caption)),
+                f.c_str());
+        }
+    }
+
+    // What a word read at 2006 says for the row named: "match", "no chip",
+    // the row the chip's ID belongs to, "unknown" for an ID of no row,
+    // "unchecked" for a part without a known ID; then the revision.
+    void idVerdicts_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<int>("word"); // -1: none read
+        QTest::addColumn<QString>("verdict");
+        for (const auto &[device, word, verdict] :
+            std::initializer_list<std::tuple<const char *, int, const char *>> {
+                {"16F628A", 0x1063, "match r3"}, {"16LF628A", 0x1060, "match r0"},
+                {"16F877A", 0xCE22, "match r2"}, {"16F818", 0x04CF, "match r15"},
+                {"16F628A", 0x0562, "16F84/A r2"}, {"16F627A", 0x1100, "16F648A r0"},
+                {"16F628A", 0x2F43, "unknown r3"}, {"16F628A", 0x0000, "no chip"},
+                {"16F628A", 0x3FFF, "no chip"}, {"16F628A", -1, "no chip"},
+                {"16F84/A", 0x0560, "match r0"}, {"16F84/A", 0x3FFF, "match, no chip"},
+                {"16F84/A", 0x1060, "16F628A r0"}, {"12C508/A", 0x1060, "unchecked"},
+                {"16C61", 0x0A40, "unchecked"}})
+            QTest::addRow("%s %04X", device, word) << QString(device) << word << QString(verdict);
+    }
+    void idVerdicts()
+    {
+        QFETCH(QString, device);
+        QFETCH(int, word);
+        QFETCH(QString, verdict);
+        const IdVerdict v = checkDeviceId(*rowOfCaption(device.toStdString()),
+            word < 0 ? std::nullopt : std::optional<std::uint16_t>(std::uint16_t(word)));
+        QString seen = !v.known ? "unchecked"
+            : v.noChip          ? (v.matches ? "match, no chip" : "no chip")
+            : v.matches         ? "match"
+            : v.otherRow ? QString::fromStdString(std::string(DeviceCatalogue[*v.otherRow].caption))
+                         : "unknown";
+        if (v.known && !v.noChip)
+            seen += QString(" r%1").arg(v.revision);
+        QCOMPARE(seen, verdict);
     }
 };
 

@@ -2,6 +2,7 @@
 // the behaviour the device commands on the whole program never reach.
 #include "ChipDriver.h"
 #include "devices/Catalogue.h"
+#include "devices/DeviceIds.h"
 #include "sim/ChipTable.h"
 #include "sim/SimChip.h"
 
@@ -22,6 +23,12 @@ std::unique_ptr<SimChip> chipNamed(const QString &name, ChipOptions options = {}
     if (!chip)
         qFatal("no chip %s", qPrintable(name));
     return chip;
+}
+
+template<typename T>
+T fetchValue(const char *name)
+{
+    return *static_cast<T *>(QTest::qData(name, qMetaTypeId<T>()));
 }
 
 constexpr int Off = int(SimChip::Mode::Off), Serial = int(SimChip::Mode::Serial),
@@ -63,6 +70,8 @@ private slots:
             QVERIFY2(isTwelveBit(chip->group) == (wordMaskOf(row.family) == 0x0FFF), name);
             QVERIFY2(isEprom(chip->group) == !familyErasable(row.family), name);
             QVERIFY2(row.eeSizeCode == 0 || chip->eepromBytes == 32u << row.eeSizeCode, name);
+            const DeviceIdRow *id = deviceIdOfRow(std::size_t(&row - DeviceCatalogue.data()));
+            QVERIFY2(chip->deviceId == (id ? id->id : 0), name);
         }
         QCOMPARE(devices, ChipTable.size());
     }
@@ -482,6 +491,7 @@ private slots:
         QFETCH(QString, name);
         ChipOptions options;
         options.floatingLevel = 0x3FFF;
+        options.stuckWord = 0x2101; // data EEPROM byte 1
         auto chip = chipNamed(name, options);
         const int size = int(chip->info().eepromBytes);
         const std::uint16_t program0 = chip->word(0);
@@ -497,7 +507,11 @@ private slots:
         if (size > 0) {
             QCOMPARE(int(chip->eeprom(0)), 0xAA);
             d.increment(size + 1);
+            d.programWord(0x12AA, 0x03);
             QCOMPARE(int(d.read(0x05)), 0x11);
+            for (const std::string_view erase : {ChipDriver::EraseA, ChipDriver::EraseB})
+                d.run("E " + std::string(erase) + " E " + std::string(ChipDriver::EraseC));
+            QCOMPARE(int(chip->eeprom(0)) << 8 | chip->eeprom(1), 0xFF11);
         }
     }
 
@@ -603,6 +617,35 @@ private slots:
         d.enterSerial();
         d.run(ChipDriver::EraseC);
         QCOMPARE(int(chip->word(at)), 0x0000);
+    }
+
+    void deviceId_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("revision");
+        QTest::addColumn<int>("given"); // --device-id, -1 none
+        QTest::addColumn<int>("word");
+        QTest::newRow("16F877A revision 2") << "16F877A" << 2 << -1 << 0x0E22;
+        QTest::newRow("16F84/A") << "16F84/A" << 0 << -1 << 0x0560;
+        QTest::newRow("16C717 revision 31") << "16C717" << 31 << -1 << 0x0ADF;
+        QTest::newRow("16F83 has none") << "16F83" << 0 << -1 << 0x3FFF;
+        QTest::newRow("a 16F84") << "16F84/A" << 0 << 0x3FFF << 0x3FFF;
+    }
+    void deviceId()
+    {
+        QFETCH(int, given);
+        ChipOptions options;
+        options.revision = std::uint8_t(fetchValue<int>("revision"));
+        if (given >= 0)
+            options.deviceId = std::uint16_t(given);
+        auto chip = chipNamed(fetchValue<QString>("name"), options);
+        ChipDriver d {*chip};
+        for (const std::string_view before : {"", "L +6 02 D 08 E L +7 01 07 08 01 07 E"}) {
+            d.enterSerial();
+            d.run(before);
+            d.goTo(chip->info().group, 0x2006);
+            QCOMPARE(int(d.read()), fetchValue<int>("word"));
+        }
     }
 
     // Reads at "3 Volts" fail on parts that are not made for it.

@@ -88,7 +88,19 @@ private slots:
         row("12C508/A", {"--chip", "12C508/A"}, "12C508/A");
         row("16C54", {"--chip", "16C54"}, "16C54");
         row("none", {"--chip", "none"}, "none");
-        row("unknown chip", {"--chip", "16F84"}, "", "unknown chip: 16F84");
+        row("unknown chip", {"--chip", "16F85"}, "", "unknown chip: 16F85");
+        row("a name -d takes", {"--chip", "pic16f84a"}, "16F84/A");
+        row("a 16F84", {"--chip", "16F84"}, "16F84/A");
+        row("revision", {"--chip", "16F877A", "--revision", "2"}, "16F877A");
+        row("revision too large", {"--revision", "32"}, "", "--revision needs a number of 0..31");
+        row("revision of a 12-bit chip", {"--chip", "12C508A", "--revision", "1"}, "",
+            "the 12C508/A has no word 2006 to hold a device ID");
+        row("revision of a 16F84", {"--chip", "16F84", "--revision", "1"}, "",
+            "--revision needs a chip with a device ID of its own");
+        row("device ID too wide", {"--device-id", "4000"}, "",
+            "--device-id needs a hex word of 0000..3FFF");
+        row("device ID, empty socket", {"--chip", "none", "--device-id", "1060"}, "",
+            "--device-id and --revision need a chip in the socket");
         row("chip without name", {"--chip"}, "", "--chip needs a device name");
         row("load without name", {"--load"}, "", "--load needs a file name");
         row("save into nothing", {"--chip", "none", "--save", "x.hex"}, "",
@@ -142,7 +154,8 @@ private slots:
         QCOMPARE(int(line.chip.bandGap), 1);
         const std::string usage = simUsage();
         for (const char *option : {"--chip", "--load", "--save", "--stuck-word", "--slow-word",
-                 "--fail-at-3v", "--protected-read", "--floating", "--calibration", "--band-gap"})
+                 "--fail-at-3v", "--protected-read", "--floating", "--calibration", "--band-gap",
+                 "--revision", "--device-id"})
             QVERIFY2(usage.find(option) != std::string::npos, option);
     }
 
@@ -167,6 +180,29 @@ private slots:
         QVERIFY(loadHexFile(*again, saved).ok);
         QCOMPARE(int(again->word(1)), 0x0123);
         QCOMPARE(int(again->eeprom(5)), 0x55);
+    }
+
+    // The next chip of a run: fresh, the image again, its own calibration,
+    // in the same place.
+    void renewedChip()
+    {
+        const std::string image
+            = std::string(RAVELIN_TEST_DATA) + "/hex/valid/f84a_blink.inhx8m.hex";
+        const auto f84 = parseSimCommandLine({"--chip", "16F84A", "--load", image});
+        SimSocket socket = buildSocket(*f84.options);
+        TargetSocket *const target = socket.target();
+        socket.chip->setWord(0, 0x0123);
+        QCOMPARE(renew(socket, *f84.options), std::string());
+        QVERIFY(socket.target() == target && socket.chip->word(0) == 0x2805);
+
+        const auto f629 = parseSimCommandLine({"--chip", "12F629", "--calibration", "34FC"});
+        SimSocket calibrated = buildSocket(*f629.options);
+        for (const auto &[word, config] :
+            {std::pair {0x3400, 0x3FFF}, {0x3404, 0x0FFF}, {0x3408, 0x1FFF}}) {
+            renew(calibrated, *f629.options);
+            QCOMPARE(calibrated.chip->word(0x3FF) << 16 | calibrated.chip->config(),
+                word << 16 | config);
+        }
     }
 
     void socketErrors()

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-namespace ravelin::cli {
+namespace ravelin {
 
 // Every name a device list row answers to, in upper case without "PIC": its
 // caption and the device name its list text begins with, each with its variants
@@ -23,7 +23,10 @@ struct DeviceMatch
 // its names. Only a whole name chooses a row.
 DeviceMatch matchDevice(std::string_view name);
 
+// A name as the rows' names are written: upper case, without spaces or "PIC".
+std::string normalisedDeviceName(std::string_view name);
+
 // The name a row is shown by (the Device button's caption).
 std::string_view captionOfRow(std::size_t row);
 
-} // namespace ravelin::cli
+} // namespace ravelin

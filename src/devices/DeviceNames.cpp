@@ -1,11 +1,11 @@
-#include "cli/DeviceNames.h"
+#include "devices/DeviceNames.h"
 
 #include "devices/Catalogue.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace ravelin::cli {
+namespace ravelin {
 namespace {
 
 std::string normalised(std::string_view name)
@@ -64,6 +64,11 @@ constexpr std::size_t MaxCandidates = 6;
 
 } // namespace
 
+std::string normalisedDeviceName(std::string_view name)
+{
+    return normalised(name);
+}
+
 std::string_view captionOfRow(std::size_t row)
 {
     return DeviceCatalogue[row].caption;
@@ -117,4 +122,4 @@ DeviceMatch matchDevice(std::string_view name)
     return match;
 }
 
-} // namespace ravelin::cli
+} // namespace ravelin
