@@ -119,8 +119,8 @@ std::string describe(const FaultRange &range, const ChipLayout &layout, const st
             + (one ? " is" : " are") + " beyond the " + device + " (0000-"
             + hex4(layout.eepromBytes - 1u) + ")";
     case Fault::Wider:
-        return std::string(one ? "word " : "words ") + span(range) + (one ? " is" : " are")
-            + " wider than the " + (layout.twelveBit ? "12" : "14") + " bits of the " + device;
+        return "word " + span(range) + " is wider than the " + (layout.twelveBit ? "12" : "14")
+            + " bits of the " + device;
     case Fault::NoPlace:
     case Fault::EepromNone:
     case Fault::None:
@@ -239,6 +239,8 @@ std::vector<std::string> placementFaults(
 
     std::vector<FaultRange> ranges;
     std::size_t eepromWithoutPlace = 0;
+    FaultRange wider;
+    std::size_t widerWords = 0;
     for (std::size_t word = 0; word < HexImage::Bytes / 2; ++word) {
         const std::size_t low = 2 * word;
         if (!image.given[low] && !image.given[low + 1])
@@ -254,6 +256,15 @@ std::vector<std::string> placementFaults(
             ++eepromWithoutPlace;
             continue;
         }
+        // A file for the wider core has such words all through: one line for
+        // all of them says it better than a line for each run.
+        if (fault == Fault::Wider) {
+            if (wider.fault == Fault::None)
+                wider = {Fault::Wider, address, address};
+            wider.last = address;
+            ++widerWords;
+            continue;
+        }
         if (!ranges.empty() && ranges.back().fault == fault && ranges.back().last + 1 == address)
             ranges.back().last = address;
         else
@@ -264,6 +275,13 @@ std::vector<std::string> placementFaults(
     std::vector<std::string> lines;
     for (const FaultRange &range : ranges)
         lines.push_back(describe(range, layout, device));
+    if (widerWords == 1) {
+        lines.push_back(describe(wider, layout, device));
+    } else if (widerWords > 1) {
+        lines.push_back(std::to_string(widerWords) + " words from " + hex4(unsigned(wider.first))
+            + " to " + hex4(unsigned(wider.last)) + " are wider than the "
+            + (layout.twelveBit ? "12" : "14") + " bits of the " + device);
+    }
     if (eepromWithoutPlace > 0) {
         lines.push_back(std::to_string(eepromWithoutPlace) + " data EEPROM "
             + (eepromWithoutPlace == 1 ? "byte" : "bytes") + ": the " + device
