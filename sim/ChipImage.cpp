@@ -1,9 +1,9 @@
 #include "sim/ChipImage.h"
 
+#include "buffer/FileAccess.h"
 #include "buffer/MicrochipLayout.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -81,23 +81,11 @@ std::string hexImage(const SimChip &chip)
 
 ImageSave saveHexFile(const SimChip &chip, const std::string &path)
 {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        if (!file)
-            return {false, "cannot write " + temporary + ": " + std::strerror(errno)};
-        file << hexImage(chip);
-        file.flush();
-        if (!file) {
-            std::remove(temporary.c_str());
-            return {false, "cannot write " + temporary + ": " + std::strerror(errno)};
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::remove(temporary.c_str());
-        return {false, "cannot replace " + path + ": " + reason};
-    }
+    const std::string text = hexImage(chip);
+    const auto *data = reinterpret_cast<const std::uint8_t *>(text.data());
+    const std::string why = writeFileReplacing(path, {data, text.size()});
+    if (!why.empty())
+        return {false, "cannot write " + path + ": " + why};
     return {true, {}};
 }
 

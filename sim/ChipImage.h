@@ -39,7 +39,8 @@ struct ImageSave
     bool ok = false;
     std::string error;
 };
-// Writes beside the file and renames, so a failed save leaves the old file.
+// Replaced as the buffer's files are (buffer/FileAccess.h): a failed save
+// leaves the old file, and a FIFO or a device node is written, never replaced.
 ImageSave saveHexFile(const SimChip &chip, const std::string &path);
 
 } // namespace ravelin::sim

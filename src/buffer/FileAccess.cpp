@@ -101,6 +101,25 @@ std::string writeInPlace(const fs::path &target, std::span<const std::uint8_t> b
     return {};
 }
 
+// A FIFO, a terminal or /dev/null is written as it stands, never replaced: a
+// rename would put a plain file where the node was. No truncation and no
+// fsync, which such files do not take; a FIFO nobody reads is refused rather
+// than waited for.
+std::string writeToNode(const fs::path &target, std::span<const std::uint8_t> bytes)
+{
+    Descriptor fd(::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENXIO ? std::string("a FIFO nobody reads") : reason(errno);
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
+        return reason(errno);
+    if (const int error = writeAll(fd.get(), bytes))
+        return reason(error);
+    if (fd.close() != 0)
+        return reason(errno);
+    return {};
+}
+
 } // namespace
 
 FileBytes readFileBytes(const std::string &name, std::size_t limit)
@@ -159,6 +178,11 @@ std::string writeFileReplacing(const std::string &name, std::span<const std::uin
     const bool exists = ::stat(target.c_str(), &old) == 0;
     if (exists && S_ISDIR(old.st_mode))
         return reason(EISDIR);
+    if (exists && (S_ISFIFO(old.st_mode) || S_ISCHR(old.st_mode)))
+        return writeToNode(target, bytes);
+    // A disk (or a socket) is no place for a buffer file, and would be lost.
+    if (exists && !S_ISREG(old.st_mode))
+        return "not a regular file";
     // A file without any write permission has been pinned by its owner; a
     // rename needs only the folder's permission and would replace it anyway,
     // even for root.

@@ -2,6 +2,7 @@
 
 #include "app/Format.h"
 
+#include <algorithm>
 #include <set>
 
 namespace ravelin {
@@ -124,8 +125,9 @@ std::optional<std::string> decodeRecord(
 
 } // namespace
 
-HexParse parseIntelHex(std::string_view text)
+HexParse parseIntelHex(std::string_view text, HexReading reading)
 {
+    const bool strict = reading == HexReading::Strict;
     HexParse result;
     HexImage &image = result.image;
     std::set<std::uint64_t> outside;
@@ -144,8 +146,19 @@ HexParse parseIntelHex(std::string_view text)
         std::string_view line = *read;
         while (!line.empty() && isBlank(line.front()))
             line.remove_prefix(1);
-        if (!line.starts_with(':'))
+        if (!line.starts_with(':')) {
+            const bool blankOrComment
+                = line.empty() || line.front() == ';' || std::ranges::all_of(line, isBlank);
+            if (strict && !blankOrComment) {
+                result.error = HexError {lines.line(), "not an Intel HEX record"};
+                return result;
+            }
             continue;
+        }
+        if (image.endRecord) {
+            result.error = HexError {lines.line(), "a record after the end record"};
+            return result;
+        }
         line.remove_prefix(1);
         // Columns count from the line's first character, blanks included.
         const std::size_t firstColumn = read->size() - line.size() + 1;
@@ -158,16 +171,12 @@ HexParse parseIntelHex(std::string_view text)
         ++image.records;
         switch (record.type) {
         case 0x00: {
-            const std::uint64_t first = base + record.offset;
-            const bool ownShape
-                = record.count == 16 && first % 16 == 0 && first + 16 <= 2 * FileImageWords;
             for (std::size_t k = 0; k < record.count; ++k) {
                 const std::uint64_t address = segmented ? base + ((record.offset + k) & 0xFFFF)
                                                         : (base + record.offset + k) & 0xFFFFFFFF;
                 if (address < HexImage::Bytes) {
                     image.bytes[address] = record.data[k];
                     image.given.set(address);
-                    image.loose.set(address, !ownShape);
                 } else {
                     outside.insert(address / 2);
                 }
@@ -191,15 +200,29 @@ HexParse parseIntelHex(std::string_view text)
             base = segmented ? upper << 4 : upper << 16;
             break;
         }
+        case 0x03:
+        case 0x05:
+            // Start addresses carry nothing for the buffer.
+            break;
         default:
-            // Start addresses (03, 05) and unknown types carry nothing for the buffer.
+            if (strict) {
+                result.error = HexError {lines.line(),
+                    "record type " + hex2(record.type) + " is not an Intel HEX record type"};
+                return result;
+            }
             break;
         }
-        if (image.endRecord)
+        // The window's reader stops at the end record; the strict one reads on
+        // to see that nothing follows it.
+        if (image.endRecord && !strict)
             break;
     }
     if (image.records == 0) {
         result.error = HexError {1, "no Intel HEX record in the file"};
+        return result;
+    }
+    if (strict && !image.endRecord) {
+        result.error = HexError {lines.line() + 1, "no end record"};
         return result;
     }
     image.wordsOutside = outside.size();

@@ -24,9 +24,6 @@ struct HexImage
     static constexpr std::size_t Bytes = BufferState::Words * 2;
     std::array<std::uint8_t, Bytes> bytes {};
     std::bitset<Bytes> given;
-    // Bytes from records this program's own files never hold: anything but a
-    // whole 16-byte record at a 16-byte boundary inside the file image.
-    std::bitset<Bytes> loose;
     std::size_t wordsOutside = 0; // words named at index 0x3000 or beyond
     std::size_t records = 0; // records read up to the end record
     bool endRecord = false;
@@ -46,7 +43,15 @@ struct HexParse
     std::optional<HexError> error;
 };
 
-HexParse parseIntelHex(std::string_view text);
+// The window reads as it always did: lines without a ':' are passed over,
+// record types it does not know are ignored, and the end record, where there
+// is one, ends the file. A script needs to know the file is whole: the strict
+// reading refuses a line that is neither a record, a blank line nor a ';'
+// comment, an unknown record type, anything but blanks and comments after the
+// end record, and a file without one.
+enum class HexReading : std::uint8_t { Lenient, Strict };
+
+HexParse parseIntelHex(std::string_view text, HexReading reading = HexReading::Lenient);
 
 // Stores every word whose two bytes the file gives, under the word mask.
 void applyHexImage(const HexImage &image, BufferWords &buffer, std::uint16_t wordMask);

@@ -57,12 +57,34 @@ struct ChipContents
     bool hasEeprom() const;
 };
 
-// True when the file carries data where only Microchip's layout puts it for
-// this chip (its configuration word, an ID word or a data EEPROM byte) from a
-// record this program's own files never have: those always hold whole 16-byte
-// records at 16-byte boundaries, words 0x0000..0x2107. The program's own files
-// and files of program words alone are never taken for Microchip's layout.
+// The two layouts of Intel HEX: the one assemblers write, and this program's own.
+enum class Layout : std::uint8_t { Microchip, Native };
+
+// The layout a file is written in, told by where its words are, never by how
+// its records are cut: this program's own files always hold words 0x2008 to
+// 0x20FF (their data EEPROM region), where Microchip's layout never puts one.
+Layout recogniseLayout(const HexImage &image);
+
+// True when the file is in Microchip's layout and carries something where only
+// that layout puts it for this chip (its configuration word, an ID word or a
+// data EEPROM byte): the files whose loading the two layouts would tell apart.
 bool usesMicrochipLayout(const HexImage &image, const ChipLayout &layout);
+
+// Why the words of a file cannot all go onto the chip, one line per range:
+// program words beyond its program memory, data EEPROM bytes beyond its data
+// EEPROM or for a chip without one (unless those are to be left off), words
+// no region of the layout holds, and words wider than the chip's word. Words
+// 0x2004..0x2006 (reserved, and the device ID of read-out images) are never a
+// reason. In this program's own layout, a file image of the whole buffer, the
+// blank words (0000 and all ones) outside the chip are nothing to refuse.
+struct PlacementCheck
+{
+    ChipLayout layout;
+    std::string_view device; // as the catalogue writes it
+    bool eeprom = true; // false: data EEPROM bytes are left off, not refused
+};
+std::vector<std::string> placementFaults(
+    const HexImage &image, Layout fileLayout, const PlacementCheck &check);
 
 // Reads a parsed file in Microchip's layout. A word is given when either of
 // its bytes is; a missing half reads 0xFF, as on an unprogrammed chip.

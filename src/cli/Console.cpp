@@ -225,15 +225,9 @@ bool Console::findProgrammer(Report &report)
 
 bool Console::loadFile(Report &report, const std::string &name)
 {
-    const std::size_t boxes = m_host.boxTexts.size();
-    // The loader asks before it reads a file in Microchip's layout: Yes
-    // unless the command line asked for this program's own layout.
-    m_host.questionAnswer
-        = m_options.inLayout == Layout::Native ? MessageAnswer::No : MessageAnswer::Yes;
-    const ImageLoad loaded = loadImage(core(), name);
-    m_host.questionAnswer = MessageAnswer::No;
-    for (std::size_t i = boxes; i < m_host.boxTexts.size(); ++i)
-        report.messages.push_back(m_host.boxTexts[i]);
+    const ImageLoad loaded = loadImage(core(), name, {m_options.inLayout, m_options.eeprom});
+    for (const std::vector<std::string> *lines : {&loaded.notes, &loaded.errors})
+        report.messages.insert(report.messages.end(), lines->begin(), lines->end());
     if (!loaded.ok) {
         report.fail(Status::FileError);
         return false;
@@ -259,10 +253,15 @@ bool Console::needConfigWord(Report &report)
 
 bool Console::saveFile(Report &report, const std::string &name)
 {
-    const std::string why = saveImage(core(), name, m_options.outLayout);
-    if (why.empty())
+    // A read takes the chip's word; a file passes on only a word it gave.
+    const bool haveConfig = m_options.config || m_fileHasConfig || m_options.input.empty();
+    const std::optional<std::uint16_t> config
+        = haveConfig ? std::optional(m_state.device.ConfigWord) : std::nullopt;
+    const ImageSave saved = saveImage(core(), name, m_options.outLayout, config);
+    for (const std::vector<std::string> *lines : {&saved.notes, &saved.errors})
+        report.messages.insert(report.messages.end(), lines->begin(), lines->end());
+    if (saved.ok)
         return true;
-    report.messages.push_back("Could Not Save Buffer.... " + name + ": " + why);
     report.fail(Status::FileError);
     return false;
 }

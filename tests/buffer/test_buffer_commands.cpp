@@ -377,6 +377,21 @@ private slots:
         QVERIFY(rig.ui.formEnabled() && !rig.ui[ControlId::StaticText2].visible);
     }
 
+    // A FIFO or a device node is written as it stands, never replaced by a file.
+    void saveToNodes()
+    {
+        Rig rig;
+        QCOMPARE(::mkfifo("fifo", 0600), 0);
+        rig.start();
+        chooseFileType(rig, 1);
+        saveFile(rig, "/dev/null");
+        QVERIFY(rig.host.boxes.empty() || lastBox(rig).find("Could Not Save") == std::string::npos);
+        QVERIFY(fs::is_character_file("/dev/null"));
+        saveFile(rig, "fifo");
+        QCOMPARE(lastBox(rig), std::string("Could Not Save Buffer....\nfifo: a FIFO nobody reads"));
+        QVERIFY(fs::is_fifo("fifo"));
+    }
+
     // A save through a link replaces the file it points to, with its permissions.
     void saveThroughLink()
     {

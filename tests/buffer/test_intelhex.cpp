@@ -100,33 +100,36 @@ constexpr std::tuple<const char *, int, int> RoundTripRows[] {
     {"16-bit words, 14-bit device", 0x3FFF, 0xFFFF},
 };
 
-// Every case of the malformed set with its verdict: the image it loads, or the
-// line it is refused at.
-// name, file, the line it is refused at (0: it loads), image, words outside
-constexpr std::tuple<const char *, const char *, int, Image, int> MalformedRows[] {
-    {"base", "base_valid.hex", 0, Image::Base, 0},
-    {"only end record", "only_eof.hex", 0, Image::Untouched, 0},
-    {"bad checksum", "bad_checksum.hex", 3, Image::Untouched, 0},
-    {"non-hex character", "nonhex_char.hex", 3, Image::Untouched, 0},
-    {"truncated record", "truncated_record.hex", 3, Image::Untouched, 0},
-    {"missing colon", "missing_colon.hex", 0, Image::BaseWithout4To7, 0},
-    {"lower case", "lowercase.hex", 0, Image::Base, 0},
-    {"LF", "lf_only.hex", 0, Image::Base, 0},
-    {"CR LF", "crlf.hex", 0, Image::Base, 0},
-    {"blanks and comment", "blank_and_comment.hex", 0, Image::Base, 0},
-    {"record after end", "record_after_end.hex", 0, Image::Base, 0},
-    {"no end record", "no_end_record.hex", 0, Image::Base, 0},
-    {"zero-length data", "zero_length_data.hex", 0, Image::Base, 0},
-    {"count 03 at 0002", "count03_addr0002.hex", 0, Image::Count03, 0},
-    {"521 characters", "long_line_521_countFF.hex", 0, Image::Long, 0},
-    {"byte 6000", "addr_6000.hex", 0, Image::Base, 8},
-    {"byte 8000", "addr_8000_alias.hex", 0, Image::Base, 1},
-    {"linear 0000", "ext_linear_0000.hex", 0, Image::Base, 0},
-    {"segment 1000", "ext_segment.hex", 0, Image::Base, 1},
-    {"type 06", "type_06_unknown.hex", 0, Image::Base, 0},
-    {"empty", "empty.hex", 1, Image::Untouched, 0},
-    {"binary", "binary_renamed.hex", 1, Image::Untouched, 0},
-    {"S-records", "text_not_hex.hex", 1, Image::Untouched, 0},
+// Every case of the malformed set with its verdicts: the image the window's
+// reading loads, or the line it is refused at; and the line the strict reading
+// of the console refuses it at (a stray line, an unknown record type, a
+// record after the end record, no end record), or 0 when it loads the same.
+// name, file, the line it is refused at (0: it loads), image, words outside,
+// the line the strict reading refuses it at
+constexpr std::tuple<const char *, const char *, int, Image, int, int> MalformedRows[] {
+    {"base", "base_valid.hex", 0, Image::Base, 0, 0},
+    {"only end record", "only_eof.hex", 0, Image::Untouched, 0, 0},
+    {"bad checksum", "bad_checksum.hex", 3, Image::Untouched, 0, 3},
+    {"non-hex character", "nonhex_char.hex", 3, Image::Untouched, 0, 3},
+    {"truncated record", "truncated_record.hex", 3, Image::Untouched, 0, 3},
+    {"missing colon", "missing_colon.hex", 0, Image::BaseWithout4To7, 0, 2},
+    {"lower case", "lowercase.hex", 0, Image::Base, 0, 0},
+    {"LF", "lf_only.hex", 0, Image::Base, 0, 0},
+    {"CR LF", "crlf.hex", 0, Image::Base, 0, 0},
+    {"blanks and comment", "blank_and_comment.hex", 0, Image::Base, 0, 0},
+    {"record after end", "record_after_end.hex", 0, Image::Base, 0, 6},
+    {"no end record", "no_end_record.hex", 0, Image::Base, 0, 5},
+    {"zero-length data", "zero_length_data.hex", 0, Image::Base, 0, 0},
+    {"count 03 at 0002", "count03_addr0002.hex", 0, Image::Count03, 0, 0},
+    {"521 characters", "long_line_521_countFF.hex", 0, Image::Long, 0, 0},
+    {"byte 6000", "addr_6000.hex", 0, Image::Base, 8, 0},
+    {"byte 8000", "addr_8000_alias.hex", 0, Image::Base, 1, 0},
+    {"linear 0000", "ext_linear_0000.hex", 0, Image::Base, 0, 0},
+    {"segment 1000", "ext_segment.hex", 0, Image::Base, 1, 0},
+    {"type 06", "type_06_unknown.hex", 0, Image::Base, 0, 5},
+    {"empty", "empty.hex", 1, Image::Untouched, 0, 1},
+    {"binary", "binary_renamed.hex", 1, Image::Untouched, 0, 1},
+    {"S-records", "text_not_hex.hex", 1, Image::Untouched, 0, 1},
 };
 
 // Bytes placed by address: line ends, blanks, a byte-order mark, trailing text,
@@ -204,8 +207,13 @@ private slots:
     void malformed_data() { tableRows(MalformedRows); }
     void malformed()
     {
-        const auto &[name, file, refusedAt, image, outside] = currentRow(MalformedRows);
-        const HexParse parse = parseFile(std::string("hex/malformed/") + file);
+        const auto &[name, file, refusedAt, image, outside, strictAt] = currentRow(MalformedRows);
+        const std::string text = readText(dataPath(std::string("hex/malformed/") + file));
+        const HexParse strict = parseIntelHex(text, HexReading::Strict);
+        QCOMPARE(strict.error ? int(strict.error->line) : 0, strictAt);
+        if (strictAt == 0)
+            QVERIFY(strict.image.given == parseIntelHex(text).image.given);
+        const HexParse parse = parseIntelHex(text);
         if (refusedAt > 0) {
             QVERIFY(parse.error.has_value());
             QCOMPARE(int(parse.error->line), refusedAt);

@@ -6,6 +6,7 @@
 
 #include <QTest>
 
+#include <filesystem>
 #include <random>
 
 using namespace ravelin;
@@ -14,7 +15,8 @@ using namespace ravelin::test;
 namespace {
 
 constexpr ChipLayout F84 {false, 0x400, 64}, F628 {false, 0x800, 128}, F877 {false, 0x2000, 256},
-    C508 {true, 0x200, 0}, F675 {false, 0x400, 128};
+    C508 {true, 0x200, 0}, F675 {false, 0x400, 128}, F627 {false, 0x400, 128},
+    F84List {false, 0x400, 0}; // the 16F84/A row of the device list: no data EEPROM
 
 using Spots = std::array<std::pair<std::size_t, std::uint16_t>, 4>;
 
@@ -65,12 +67,92 @@ constexpr std::tuple<const char *, const char *, ChipLayout, std::size_t> Outsid
     {"past the buffer", "malformed/addr_6000.hex", F84, 8},
 };
 
+// Every Intel HEX file of a folder is in the layout its words say.
+constexpr std::tuple<const char *, Layout> FolderRows[] {
+    {"native", Layout::Native},
+    {"valid", Layout::Microchip},
+    {"malformed", Layout::Microchip},
+};
+
+// The same files cut into other records, as srec_cat cuts them: the layout
+// stays what the words say. Record length, file, chip, layout.
+constexpr std::tuple<const char *, int, const char *, ChipLayout, Layout> ReblockRows[] {
+    {"Microchip's in 16-byte records", 16, "valid/f84a_blink.inhx8m.hex", F84, Layout::Microchip},
+    {"Microchip's 12-bit in 16-byte records", 16, "valid/c508a_osccal.inhx8m.hex", C508,
+        Layout::Microchip},
+    {"own in 32-byte records", 32, "native/f628a_eeprom.native.hex", F628, Layout::Native},
+};
+
+// What refuses a file on a device: one line per range, as the console prints
+// them. Name, file, layout it is read in, chip, caption, data EEPROM wanted, lines.
+constexpr std::tuple<const char *, const char *, Layout, ChipLayout, const char *, bool,
+    const char *>
+    PlacementRows[] {
+        {"16F628A program, 16F627A", "valid/f628a_eeprom.inhx8m.hex", Layout::Microchip, F627,
+            "16F627A", true, "program word 07FF is beyond the 16F627A (0000-03FF)"},
+        {"DE bytes, no data EEPROM", "valid/f84a_blink.inhx8m.hex", Layout::Microchip, F84List,
+            "16F84/A", true,
+            "9 data EEPROM bytes: the 16F84/A has none here: give --no-eeprom to program "
+            "without them"},
+        {"DE bytes left off", "valid/f84a_blink.inhx8m.hex", Layout::Microchip, F84List, "16F84/A",
+            false, ""},
+        {"16F877A program, 16F84A", "valid/f877a_bigtable.inhx8m.hex", Layout::Microchip, F84,
+            "16F84A", true,
+            "program words 0400-1EFF are beyond the 16F84A (0000-03FF)\n"
+            "program words 1FF8-1FFF are beyond the 16F84A (0000-03FF)\n"
+            "data EEPROM bytes 0040-00FF are beyond the 16F84A (0000-003F)"},
+        {"14-bit program, 12C508A", "valid/f84a_blink.inhx8m.hex", Layout::Microchip, C508,
+            "12C508/A", true,
+            "words 2000-2003 have no place on the 12C508/A\n"
+            "word 2007 has no place on the 12C508/A\n"
+            "9 words from 0000 to 0013 are wider than the 12 bits of the 12C508/A\n"
+            "9 data EEPROM bytes: the 12C508/A has none here: give --no-eeprom to program "
+            "without them"},
+        {"FFFF fill", "valid/f84a_blink.srec_fillFF.hex", Layout::Microchip, F84, "16F84A", true,
+            ""},
+        {"own file, no data EEPROM", "native/f84a_blink.native.hex", Layout::Native, F84List,
+            "16F84/A", true,
+            // its bytes 00 and FF are what every own file holds where nothing was
+            "5 data EEPROM bytes: the 16F84/A has none here: give --no-eeprom to program "
+            "without them"},
+        {"own 16F628A file, 16F627A", "native/f628a_eeprom.native.hex", Layout::Native, F627,
+            "16F627A", true, "program word 07FF is beyond the 16F627A (0000-03FF)"},
+        {"own file, its own chip", "native/f877a_bigtable.native.hex", Layout::Native, F877,
+            "16F877A", true, ""},
+        {"past the buffer", "malformed/addr_6000.hex", Layout::Microchip, F84, "16F84A", true,
+            "8 words beyond the buffer (3000 and up) have no place on the 16F84A"},
+    };
+
 HexImage parsed(const std::string &relative)
 {
     const HexParse parse = parseIntelHex(readText(dataPath("hex/" + relative)));
     if (parse.error)
         qFatal("%s: %s", relative.c_str(), parse.error->what.c_str());
     return parse.image;
+}
+
+// The given bytes again, in records of the length given at multiples of it; a
+// byte the file leaves out reads FF inside a record.
+std::string reblock(const HexImage &image, std::size_t recordBytes)
+{
+    std::string text;
+    for (std::size_t first = 0; first < HexImage::Bytes; first += recordBytes) {
+        bool any = false;
+        for (std::size_t k = first; k < first + recordBytes; ++k)
+            any = any || image.given[k];
+        if (!any)
+            continue;
+        unsigned sum = unsigned(recordBytes + (first >> 8) + (first & 0xFF));
+        text += QString::asprintf(":%02X%04X00", unsigned(recordBytes), unsigned(first))
+                    .toStdString();
+        for (std::size_t k = first; k < first + recordBytes; ++k) {
+            const unsigned byte = image.given[k] ? image.bytes[k] : 0xFF;
+            text += QString::asprintf("%02X", byte).toStdString();
+            sum += byte;
+        }
+        text += QString::asprintf("%02X\n", (0x100 - (sum & 0xFF)) & 0xFF).toStdString();
+    }
+    return text + ":00000001FF\n";
 }
 
 } // namespace
@@ -111,6 +193,54 @@ private slots:
     {
         const auto &[file, layout] = currentRow(OwnRows);
         QVERIFY(!usesMicrochipLayout(parsed(file), layout));
+    }
+
+    void recognised_data() { tableRows(FolderRows); }
+    void recognised()
+    {
+        const auto &[folder, layout] = currentRow(FolderRows);
+        int files = 0;
+        for (const auto &entry : std::filesystem::directory_iterator(dataPath("hex/") + folder)) {
+            const HexParse parse = parseIntelHex(readText(entry.path().string()));
+            if (entry.path().extension() != ".hex" || parse.error)
+                continue; // the binaries, and the files the reader refuses
+            ++files;
+            QVERIFY2(recogniseLayout(parse.image) == layout, entry.path().c_str());
+        }
+        QVERIFY(files >= 8);
+    }
+
+    // The window asks, and Yes puts the IDs, the configuration word and the
+    // data EEPROM where they belong, whatever the records.
+    void reblocked_data() { tableRows(ReblockRows); }
+    void reblocked()
+    {
+        const auto &[name, recordBytes, file, chip, layout] = currentRow(ReblockRows);
+        const HexImage original = parsed(file);
+        const HexImage image = parseIntelHex(reblock(original, std::size_t(recordBytes))).image;
+        QVERIFY(recogniseLayout(image) == layout);
+        QCOMPARE(usesMicrochipLayout(image, chip), layout == Layout::Microchip);
+        if (layout == Layout::Microchip) {
+            const ChipContents expected = readMicrochipImage(original, chip);
+            const ChipContents got = readMicrochipImage(image, chip);
+            QVERIFY(got.config && got.config == expected.config);
+            QVERIFY(got.ids == expected.ids);
+            for (std::size_t n = 0; n < expected.eeprom.size(); ++n)
+                QVERIFY(!expected.eeprom[n] || got.eeprom[n] == expected.eeprom[n]);
+            for (std::size_t i = 0; i < expected.program.size(); ++i)
+                QVERIFY(!expected.program[i] || got.program[i] == expected.program[i]);
+        }
+    }
+
+    void placement_data() { tableRows(PlacementRows); }
+    void placement()
+    {
+        const auto &[name, file, layout, chip, device, eeprom, lines] = currentRow(PlacementRows);
+        std::string got;
+        for (const std::string &line :
+            placementFaults(parsed(file), layout, {chip, device, eeprom}))
+            got += (got.empty() ? "" : "\n") + line;
+        QCOMPARE(QString::fromStdString(got), QString(lines));
     }
 
     void outside_data() { tableRows(OutsideRows); }

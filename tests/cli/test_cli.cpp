@@ -27,6 +27,9 @@ using namespace ravelin::test;
 
 namespace {
 
+// Word 0 = 1234 and nothing else: a file every 14-bit chip has a place for.
+constexpr const char *OneWordFile = ":020000003412B8\n:00000001FF\n";
+
 struct Run
 {
     int exit = -1;
@@ -148,8 +151,9 @@ constexpr std::tuple<const char *, int, const char *> OutcomeRows[] {
     {"--sim --virtual-time blank -d 16F87", 2, "did you mean 16F870"},
     {"--sim --virtual-time program -d 16F84A -i hex/malformed/bad_checksum.hex --config 3FF1", 4,
         "Invalid Hex File...."},
-    {"--sim --virtual-time program -d 16F84A -i hex/valid/f84a_blink.inhx8m.hex --layout native", 2,
-        "no configuration word in"},
+    // Read as this program's own layout, its IDs and fuses are data EEPROM bytes.
+    {"--sim --virtual-time program -d 16F84A -i hex/valid/f84a_blink.inhx8m.hex --layout native", 4,
+        "has none here"},
     {"--sim --virtual-time verify -d 16F84A -i nothing.hex", 4, "Could Not Load Buffer...."},
     {"--chip 16F84/A detect", 2, "--chip needs --sim"},
     {"-V 4 detect", 2, ""},
@@ -272,7 +276,7 @@ private slots:
         QTest::addColumn<QString>("file"); // a gpasm file
         QTest::addColumn<QString>("other"); // a file the chip does not hold
         QTest::newRow("16F84/A flash") << "16F84/A" << data("hex/valid/f84a_blink.inhx8m.hex")
-                                       << data("hex/valid/f628a_eeprom.inhx8m.hex");
+                                       << QString(); // a word of its own, below
         QTest::newRow("16F628A flash, EEPROM")
             << "16F628A" << data("hex/valid/f628a_eeprom.inhx32.hex")
             << data("hex/valid/f84a_blink.inhx8m.hex");
@@ -294,6 +298,22 @@ private slots:
         const QStringList sim {"--sim", "--virtual-time", "--chip", chip};
         const std::string name = chip.toStdString();
         const bool eeprom = DeviceCatalogue[std::size_t(catalogueRow(name))].eeSizeCode > 0;
+        if (!eeprom) {
+            // The list's row has no data EEPROM: the file's DE records (byte
+            // address 42xx) would refuse it.
+            std::string kept;
+            for (const QString &line :
+                QString::fromStdString(readText(file.toStdString())).split('\n')) {
+                if (!line.isEmpty() && line.mid(3, 2) != "42")
+                    kept += line.toStdString() + "\n";
+            }
+            file = dir + "/no-eeprom.hex";
+            writeText(file.toStdString(), kept);
+        }
+        if (other.isEmpty()) {
+            other = dir + "/word0.hex";
+            writeText(other.toStdString(), OneWordFile);
+        }
 
         const auto ok = [&](const QStringList &arguments) {
             const Run run = runCli(arguments, dir);
@@ -350,6 +370,7 @@ private slots:
     void eraseThenBlankInJson()
     {
         QTemporaryDir folder;
+        writeText(folder.path().toStdString() + "/word0.hex", OneWordFile);
         const QStringList sim {"--sim", "--virtual-time", "--chip", "16F628A"};
         const QString file = data("hex/valid/f628a_eeprom.inhx8m.hex");
         Run run = runCli(
@@ -370,7 +391,7 @@ private slots:
 
         run = runCli(
             {"--sim", "--chip", "16F84/A", "--load", data("hex/valid/f84a_blink.inhx8m.hex"),
-                "--json", "verify", "-d", "16F84A", "-i", file, "--config", "3FF1"},
+                "--json", "verify", "-d", "16F84A", "-i", "word0.hex", "--config", "3FF1"},
             folder.path());
         QCOMPARE(run.exit, 1);
         const QJsonArray mismatches
@@ -391,7 +412,7 @@ private slots:
         process.start(QStringLiteral(RAVELIN_CLI),
             {"--sim", "--virtual-time", "--chip", "16F84/A", "--trace", fifo, "--save", "chip.hex",
                 "program", "-d", "16F84A", "-i", data("hex/valid/f84a_blink.inhx8m.hex"),
-                "--config", "3FF1", "--no-verify"});
+                "--config", "3FF1", "--no-verify", "--no-eeprom"});
         QVERIFY(process.waitForStarted());
         // The trace tells how far the run is; Ctrl-C after 400 packets.
         const int trace = ::open(fifo.toLocal8Bit().constData(), O_RDONLY);
