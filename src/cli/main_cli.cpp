@@ -38,7 +38,7 @@ constexpr SimOption SimOptions[] {
     {"--latency", "MS", "reply latency in ms"},
     {"--silent", nullptr, "a programmer that never answers"},
     {"--unplug-after", "PACKETS", "unplug after PACKETS packets"},
-    {"--chip", "NAME", "the chip in the socket (a device caption) or none"},
+    {"--chip", "NAME", "the chip in the socket (any name -d takes) or none"},
     {"--load", "FILE", "the chip's contents at start (Intel HEX)"},
     {"--save", "FILE", "where the chip's contents go at the end (Intel HEX)"},
     {"--stuck-word", "ADDR", "a word that never takes a value (hex address)"},
@@ -49,6 +49,8 @@ constexpr SimOption SimOptions[] {
     {"--floating", "WORD", "what an empty socket reads (hex word)"},
     {"--calibration", "WORD", "the chip's factory calibration word (hex)"},
     {"--band-gap", "BITS", "a 12F629/675's band-gap bits, 0 to 3"},
+    {"--revision", "N", "the chip's silicon revision in its device ID, 0 to 31"},
+    {"--device-id", "WORD", "any device ID word for the chip (hex)"},
 };
 constexpr std::size_t SimOptionCount = std::size(SimOptions);
 
