@@ -472,7 +472,7 @@ bool Console::checkChip(Report &report)
     }
     report.messages.push_back(
         "the socket holds " + chipNamed(verdict, *word) + ", not the " + report.device);
-    report.messages.push_back("(--no-id-check programs it all the same)");
+    report.messages.push_back("(--no-id-check skips this check)");
     report.fail(Status::WrongChip);
     return false;
 }
