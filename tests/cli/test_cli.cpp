@@ -162,6 +162,21 @@ constexpr std::tuple<const char *, int, const char *> OutcomeRows[] {
         "Invalid File Type..."},
     {"--sim --virtual-time update-firmware update/update_r2.bin", 1, "Warning: Bad Update..."},
     {"fuses -d 16F84A 3FF1", 0, "Fuse = 3FF1"},
+    // Masked to 0000 it would turn code protection on.
+    {"--sim --virtual-time program -d 16F84A -i hex/valid/f84a_blink.inhx8m.hex --config 4000", 2,
+        "has bits outside the 16F84/A's 14-bit configuration word"},
+    {"--sim --virtual-time --chip 16F84A blank -d 16F628A", 5,
+        "the socket holds a 16F84A (device ID 0560), not the 16F628A"},
+    {"--sim --virtual-time --chip none read -d 16F628A -o x.hex", 5,
+        "no chip answers in the socket"},
+    {"--sim --virtual-time --chip 16F628A --revision 3 identify -d 16F628A", 0,
+        "16F628A revision 3 (device ID 1063)"},
+    {"--sim --virtual-time --chip 16F84A --load hex/valid/f84a_blink.inhx8m.hex --stuck-word 0005 "
+     "erase -d 16F84A",
+        1, "0005  EXPECTED-3FFF  FOUND-"},
+    // One JSON object on every path, a refused command line included.
+    {"--json program --config zz", 2, "\"result\":\"usage\""},
+    {"--json --sim --chip 16Q99 detect", 2, "\"exit\":2"},
 };
 
 } // namespace
@@ -398,6 +413,46 @@ private slots:
             = QJsonDocument::fromJson(run.out.toUtf8()).object()["mismatches"].toArray();
         QVERIFY(!mismatches.isEmpty());
         QCOMPARE(mismatches[0].toObject()["address"].toString().size(), 4);
+    }
+
+    // A code-protected image programs with the protection last, so that it
+    // verifies; a verify of the protected chip then says why in one line. And
+    // --no-eeprom keeps the chip's data EEPROM through the erase.
+    void protectionLastEepromKept()
+    {
+        QTemporaryDir folder;
+        const QString f84a = data("hex/valid/f84a_blink.inhx8m.hex");
+        const QStringList sim {"--sim", "--virtual-time", "--chip", "16F84A"};
+        Run run = runCli(sim
+                + QStringList {"--save", "chip.hex", "program", "-d", "16F84A", "-i", f84a,
+                    "--config", "0002", "--no-eeprom"},
+            folder.path());
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const auto chip = chipFrom("16F84/A", folder.path() + "/chip.hex");
+        const auto file = chipFrom("16F84/A", f84a);
+        QVERIFY(chip && file);
+        QCOMPARE(hex4(chip->config()), std::string("0002"));
+        chip->setWord(chip->configAddress(), file->config());
+        QCOMPARE(difference(*file, *chip, false), std::string());
+        run = runCli(sim
+                + QStringList {"--load", "chip.hex", "verify", "-d", "16F84A", "-i", f84a,
+                    "--config", "0002", "--no-eeprom"},
+            folder.path());
+        QCOMPARE(run.exit, 1);
+        QVERIFY(run.out.isEmpty());
+        QVERIFY(run.err.contains("the chip is code protected: its memory cannot be read back"));
+
+        const QString eeprom = data("hex/valid/f628a_eeprom.inhx8m.hex");
+        run = runCli(
+            {"--sim", "--virtual-time", "--chip", "16F628A", "--load", eeprom, "--save", "kept.hex",
+                "program", "-d", "16F628A", "-i", f84a, "--config", "3F70", "--no-eeprom"},
+            folder.path());
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const auto kept = chipFrom("16F628A", folder.path() + "/kept.hex");
+        const auto before = chipFrom("16F628A", eeprom);
+        QVERIFY(kept && before);
+        for (std::size_t n = 0; n < before->info().eepromBytes; ++n)
+            QCOMPARE(kept->eeprom(n), before->eeprom(n));
     }
 
     // Ctrl-C halfway through programming: the routine ends as the window's
