@@ -435,7 +435,7 @@ void SimChip::pulse(std::uint16_t data)
 bool SimChip::eepromStuck(std::size_t index) const
 {
     return m_options.stuckWord && *m_options.stuckWord >= EepromImageStart
-        && *m_options.stuckWord - EepromImageStart == index;
+        && static_cast<std::size_t>(*m_options.stuckWord - EepromImageStart) == index;
 }
 
 void SimChip::writeData()
