@@ -182,6 +182,22 @@ bool usesMicrochipLayout(const HexImage &image, const ChipLayout &layout)
             [&](std::size_t word) { return image.given[2 * word] || image.given[2 * word + 1]; });
 }
 
+namespace {
+
+// The word a file gives at a word address (a byte it leaves out reads FF),
+// or none when it gives neither byte.
+std::optional<std::uint16_t> givenWord(const HexImage &image, std::size_t word)
+{
+    const std::size_t low = 2 * word;
+    if (!image.given[low] && !image.given[low + 1])
+        return std::nullopt;
+    const std::uint8_t lowByte = image.given[low] ? image.bytes[low] : 0xFF;
+    const std::uint8_t highByte = image.given[low + 1] ? image.bytes[low + 1] : 0xFF;
+    return static_cast<std::uint16_t>(highByte << 8 | lowByte);
+}
+
+} // namespace
+
 std::vector<std::string> placementFaults(
     const HexImage &image, Layout fileLayout, const PlacementCheck &check)
 {
@@ -242,12 +258,10 @@ std::vector<std::string> placementFaults(
     FaultRange wider;
     std::size_t widerWords = 0;
     for (std::size_t word = 0; word < HexImage::Bytes / 2; ++word) {
-        const std::size_t low = 2 * word;
-        if (!image.given[low] && !image.given[low + 1])
+        const std::optional<std::uint16_t> given = givenWord(image, word);
+        if (!given)
             continue;
-        const std::uint8_t lowByte = image.given[low] ? image.bytes[low] : 0xFF;
-        const std::uint8_t highByte = image.given[low + 1] ? image.bytes[low + 1] : 0xFF;
-        const auto [fault, address] = faultOf(word, std::uint16_t(highByte << 8 | lowByte));
+        const auto [fault, address] = faultOf(word, *given);
         if (fault == Fault::None)
             continue;
         if ((fault == Fault::EepromNone || fault == Fault::EepromBeyond) && !check.eeprom)
@@ -300,13 +314,10 @@ ChipContents readMicrochipImage(const HexImage &image, const ChipLayout &layout)
     ChipContents contents(layout);
     contents.wordsWithoutPlace = image.wordsOutside;
     for (std::size_t word = 0; word < HexImage::Bytes / 2; ++word) {
-        const std::size_t low = 2 * word;
-        if (!image.given[low] && !image.given[low + 1])
+        const std::optional<std::uint16_t> given = givenWord(image, word);
+        if (!given)
             continue;
-        const std::uint8_t lowByte = image.given[low] ? image.bytes[low] : 0xFF;
-        const std::uint8_t highByte = image.given[low + 1] ? image.bytes[low + 1] : 0xFF;
-        const auto value
-            = static_cast<std::uint16_t>((highByte << 8 | lowByte) & layout.wordMask());
+        const auto value = static_cast<std::uint16_t>(*given & layout.wordMask());
         const Place place = placeOf(layout, word);
         switch (place.region) {
         case Region::None:
@@ -322,7 +333,7 @@ ChipContents readMicrochipImage(const HexImage &image, const ChipLayout &layout)
             contents.config = value;
             break;
         case Region::Eeprom:
-            contents.eeprom[place.index] = lowByte;
+            contents.eeprom[place.index] = static_cast<std::uint8_t>(*given & 0x00FF);
             break;
         }
     }

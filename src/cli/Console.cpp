@@ -695,27 +695,25 @@ Report Console::program()
         restoreGiven();
         return report;
     }
-    if (result().outcome != Outcome::Done) {
+    // A step the chip failed: what it found, its status line, exit 1.
+    const auto chipFailed = [&] {
         report.mismatches = result().mismatches;
         report.config = result().config;
         restoreGiven();
         finish(report, report.statusText);
         report.fail(Status::ChipFailed);
         return report;
-    }
+    };
+    if (result().outcome != Outcome::Done)
+        return chipFailed();
     const bool eeprom = m_fileHasEeprom && hasEeprom;
     if (eeprom) {
         if (!runStep(report, Prg_EEClick)) {
             restoreGiven();
             return report;
         }
-        if (result().outcome != Outcome::Done) {
-            report.mismatches = result().mismatches;
-            restoreGiven();
-            finish(report, report.statusText);
-            report.fail(Status::ChipFailed);
-            return report;
-        }
+        if (result().outcome != Outcome::Done)
+            return chipFailed();
     }
     if (m_options.verify
         && (!verifyTwice(report, VerifyProgram)

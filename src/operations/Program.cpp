@@ -7,6 +7,8 @@
 #include "operations/Outcome.h"
 #include "operations/Primitives.h"
 
+#include <optional>
+
 namespace ravelin {
 namespace {
 
@@ -487,15 +489,49 @@ Routine routineFor(Family family)
     return Routine::None;
 }
 
+// The run latches a stop across its passes' resets; the rest as every command.
 Outcome outcomeOf(Run &run, bool ran)
 {
-    if (linkLost(run.core))
-        return Outcome::LinkFailed;
-    if (run.stopped())
+    if (!linkLost(run.core) && run.stopped())
         return Outcome::Stopped;
-    if (!ran)
-        return Outcome::NotRun;
-    return run.op.failureFlag == 1 ? Outcome::ChipFailed : Outcome::Done;
+    return outcomeOf(run.core, ran, run.op.failureFlag == 1);
+}
+
+// The configuration word alone, from a fresh entry. The row routine's cycle
+// awaits no reply: the word is read back after it.
+void rowConfigurationRead(Run &run)
+{
+    rowConfiguration(run);
+    if (run.mustEnd())
+        return;
+    run.op.ReadCommand = target::ReadProgram;
+    ReadWord(run.core);
+    if (!linkLost(run.core))
+        run.op.result.configRead = run.op.DataWord;
+}
+
+// A routine's whole run, and its configuration phase alone.
+struct Phases
+{
+    void (*whole)(Run &);
+    void (*configuration)(Run &);
+};
+
+std::optional<Phases> phasesOf(Routine routine)
+{
+    switch (routine) {
+    case Routine::None:
+        return std::nullopt;
+    case Routine::Parallel:
+        return Phases {parallelProgram, parallelConfiguration};
+    case Routine::SingleWord:
+        return Phases {singleWordProgram, singleWordConfiguration};
+    case Routine::Row:
+        return Phases {rowProgram, rowConfigurationRead};
+    case Routine::Eprom:
+        return Phases {epromProgram, epromConfiguration};
+    }
+    return std::nullopt;
 }
 
 void showPriorityError(Core &core)
@@ -545,22 +581,8 @@ void Program_EpromClick(Core &core)
 
     Run run(core);
     const Routine routine = routineFor(core.st.device.FamilyCode);
-    switch (entered ? routine : Routine::None) {
-    case Routine::None:
-        break;
-    case Routine::Parallel:
-        parallelProgram(run);
-        break;
-    case Routine::SingleWord:
-        singleWordProgram(run);
-        break;
-    case Routine::Row:
-        rowProgram(run);
-        break;
-    case Routine::Eprom:
-        epromProgram(run);
-        break;
-    }
+    if (const std::optional<Phases> phases = phasesOf(routine); phases && entered)
+        phases->whole(run);
 
     // A lost programmer takes precedence over every result; a stop is a failure.
     const bool failed = core.st.op.failureFlag == 1 || linkLost(core) || run.stopped();
@@ -587,29 +609,8 @@ void ProgramConfigurationWord(Core &core)
     const bool entered = enterTarget(core);
     Run run(core);
     const Routine routine = routineFor(core.st.device.FamilyCode);
-    switch (entered ? routine : Routine::None) {
-    case Routine::None:
-        break;
-    case Routine::Parallel:
-        parallelConfiguration(run);
-        break;
-    case Routine::SingleWord:
-        singleWordConfiguration(run);
-        break;
-    case Routine::Row:
-        rowConfiguration(run);
-        // Its cycle awaits no reply: the word is read back after it.
-        if (!run.mustEnd()) {
-            op.ReadCommand = target::ReadProgram;
-            ReadWord(core);
-            if (!linkLost(core))
-                op.result.configRead = op.DataWord;
-        }
-        break;
-    case Routine::Eprom:
-        epromConfiguration(run);
-        break;
-    }
+    if (const std::optional<Phases> phases = phasesOf(routine); phases && entered)
+        phases->configuration(run);
     // The word alone is judged, under the bits the chip keeps as its own.
     const auto judged = static_cast<std::uint16_t>(~factoryConfigBits(core));
     const std::uint16_t want = core.st.device.ConfigWord;
