@@ -4,6 +4,7 @@
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ pkg-config qt6-base-dev libftdi1-dev libcli11-dev nlohmann-json3-dev
+                libsqlite3-dev nettle-dev
                 fonts-dejavu-core fonts-liberation2)
 test_packages=(clang libclang-rt-14-dev xvfb xauth xdotool gputils srecord umockdev
                dpkg-dev file lintian desktop-file-utils appstream man-db groff-base)
