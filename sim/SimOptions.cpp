@@ -59,20 +59,24 @@ ChipOptions optionsOfChip(ChipOptions options, const ChipInfo &chip, unsigned nu
 
 } // namespace
 
-std::vector<SimDevice> simulatedDevices(int count)
+std::vector<SimDevice> simulatedDevices(int count, int programmers)
 {
     std::vector<SimDevice> devices;
-    if (count >= 1)
-        devices.push_back({"QP000001", "Quillon USB Programmer"});
+    for (int i = 1; count >= 1 && i <= programmers; ++i) {
+        std::string serial = std::to_string(i);
+        serial = "QP" + std::string(6 - std::min<std::size_t>(serial.size(), 6), '0') + serial;
+        devices.push_back({serial, "Quillon USB Programmer", true});
+    }
     if (count >= 2)
-        devices.push_back({"FT5X2K7Q", "FT232R USB UART"});
+        devices.push_back({"FT5X2K7Q", "FT232R USB UART", false});
     return devices;
 }
 
 std::string simUsage()
 {
     return "usage: ravelin-sim [--trace FILE] [--firmware MAJOR.MINOR] [--devices 0|1|2]\n"
-           "                   [--latency MS] [--silent] [--unplug-after PACKETS]\n"
+           "                   [--programmers N] [--latency MS] [--silent] [--unplug-after "
+           "PACKETS]\n"
            "                   [--chip NAME|none] [--load FILE] [--save FILE]\n"
            "                   [--stuck-word ADDR] [--slow-word ADDR:PULSES] [--fail-at-3v]\n"
            "                   [--protected-read zeros|xor] [--no-calibration] [--floating WORD]\n"
@@ -91,6 +95,8 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
 {
     SimCommandLine line;
     bool withoutDeviceId = false;
+    int busDevices = 1;
+    int programmers = 1;
     const auto fail = [](std::string why) {
         return SimCommandLineResult {std::nullopt, std::move(why)};
     };
@@ -117,7 +123,11 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
             int count = 0;
             if (!value || !parseNumber(*value, count) || count < 0 || count > 2)
                 return fail("--devices needs 0, 1 or 2");
-            line.programmer.devices = simulatedDevices(count);
+            busDevices = count;
+        } else if (option == "--programmers") {
+            const std::string *value = needValue();
+            if (!value || !parseNumber(*value, programmers) || programmers < 1 || programmers > 99)
+                return fail("--programmers needs a number of programmers, 1 to 99");
         } else if (option == "--latency") {
             const std::string *value = needValue();
             unsigned ms = 0;
@@ -208,6 +218,7 @@ SimCommandLineResult parseSimCommandLine(const std::vector<std::string> &argumen
             return fail("unknown option: " + option);
         }
     }
+    line.programmer.devices = simulatedDevices(busDevices, programmers);
     if (line.chipName == NoChip && (line.loadFile || line.saveFile))
         return fail("--load and --save need a chip in the socket");
     const bool idOptions = line.chip.deviceId || line.chip.revision != 0;

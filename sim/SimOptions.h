@@ -55,8 +55,10 @@ std::string renew(SimSocket &socket, const SimCommandLine &line);
 // Writes the chip's contents to --save; the reason when that failed, else empty.
 std::string saveSocket(const SimSocket &socket, const SimCommandLine &line);
 
-// The devices a simulated bus carries: the programmer first, then another FTDI
-// gadget.
-std::vector<SimDevice> simulatedDevices(int count);
+// The devices a simulated bus carries: count 0 is an empty bus, 1 the
+// programmers (QP000001, QP000002, ...), 2 another FTDI gadget after them.
+// The programmers share the one simulated box and its socket; a process
+// opens one of them.
+std::vector<SimDevice> simulatedDevices(int count, int programmers = 1);
 
 } // namespace ravelin::sim

@@ -98,8 +98,6 @@ FtStatus SimProgrammer::openEx(const char *text, std::uint32_t flags, FtHandle &
     const std::string_view serial(text);
     for (std::size_t i = 0; i < m_options.devices.size(); ++i) {
         if (!serial.empty() && m_options.devices[i].serial == serial) {
-            // Only the first device is the programmer; a second is some other
-            // FTDI gadget that is never spoken to.
             m_openHandle = static_cast<FtHandle>(i + 1);
             handle = m_openHandle;
             m_queue.clear();
@@ -152,7 +150,12 @@ FtStatus SimProgrammer::write(
     if (const FtStatus status = checkHandle(handle); status != ft::Ok)
         return status;
     written = length;
-    if (length == PacketSize) {
+    const std::size_t opened = m_openHandle - 1;
+    if (opened < m_options.devices.size() && !m_options.devices[opened].programmer) {
+        trace("TX", data, length);
+        if (m_trace)
+            m_trace("# ignored: not a programmer");
+    } else if (length == PacketSize) {
         trace("TX", data, length);
         handlePacket(data);
     } else if (length == RecordSize) {
@@ -167,6 +170,23 @@ FtStatus SimProgrammer::write(
     ++m_packets;
     if (m_options.unplugAfterPackets && m_packets >= *m_options.unplugAfterPackets)
         m_unplugged = true;
+    return ft::Ok;
+}
+
+FtStatus SimProgrammer::getDeviceId(FtHandle handle, std::uint32_t &id)
+{
+    if (const FtStatus status = checkHandle(handle); status != ft::Ok)
+        return status;
+    // Every simulated device is an FT232R with the vendor's own ids.
+    id = 0x04036001;
+    return ft::Ok;
+}
+
+FtStatus SimProgrammer::getLatencyTimer(FtHandle handle, std::uint8_t &ms)
+{
+    if (const FtStatus status = checkHandle(handle); status != ft::Ok)
+        return status;
+    ms = static_cast<std::uint8_t>(m_options.latencyUs / 1000);
     return ft::Ok;
 }
 

@@ -18,6 +18,7 @@ struct SimDevice
 {
     std::string serial;
     std::string description;
+    bool programmer = true; // else some other FTDI gadget, which never answers a packet
 };
 
 struct ProgrammerOptions
@@ -73,6 +74,8 @@ public:
         std::uint32_t &written) override;
     FtStatus read(
         FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
+    FtStatus getDeviceId(FtHandle handle, std::uint32_t &id) override;
+    FtStatus getLatencyTimer(FtHandle handle, std::uint8_t &ms) override;
 
 private:
     struct QueuedByte

@@ -70,8 +70,10 @@ FtStatus Open_USB_Device_By_Serial_Number(Core &core, std::string_view serial)
     copyIntoTextBuffer(link, serial);
     FtHandle handle = 0;
     const FtStatus status = core.transport.openEx(link.text.data(), ft::OpenBySerialNumber, handle);
-    if (status == ft::Ok)
+    if (status == ft::Ok) {
         link.handle = handle;
+        link.openSerial = std::string(serial);
+    }
     return checked(core, "Open_USB_Device_By_Serial_Number", status);
 }
 
@@ -93,6 +95,17 @@ FtStatus GetQueueStatus(Core &core)
     if (status == ft::Ok)
         core.st.link.RxQueueCount = count;
     return checked(core, "FT_GetQueueStatus", status);
+}
+
+FtStatus GetDeviceId(Core &core, std::uint32_t &id)
+{
+    return checked(core, "FT_GetDeviceInfo", core.transport.getDeviceId(core.st.link.handle, id));
+}
+
+FtStatus GetLatencyTimer(Core &core, std::uint8_t &ms)
+{
+    return checked(
+        core, "FT_GetLatencyTimer", core.transport.getLatencyTimer(core.st.link.handle, ms));
 }
 
 std::uint32_t WriteBytes(Core &core, std::uint32_t length)

@@ -16,6 +16,9 @@ FtStatus Open_USB_Device_By_Serial_Number(Core &core, std::string_view serial);
 FtStatus ResetDevice(Core &core);
 FtStatus SetTimeouts(Core &core, std::uint32_t readMs, std::uint32_t writeMs);
 FtStatus GetQueueStatus(Core &core);
+// The diagnosis of the open device: vendor and product id, latency timer.
+FtStatus GetDeviceId(Core &core, std::uint32_t &id);
+FtStatus GetLatencyTimer(Core &core, std::uint8_t &ms);
 // Both return the byte count; the status goes to the link's last I/O status.
 std::uint32_t WriteBytes(Core &core, std::uint32_t length);
 std::uint32_t ReadBytes(Core &core, std::uint32_t length);

@@ -20,6 +20,11 @@ struct ProgrammerLink
     std::uint32_t DeviceCount = 0;
     std::array<char, ft::TextBufferSize> text {}; // serial numbers and descriptions
     std::string LastListText;
+    // The programmer asked for by its serial number when several are attached;
+    // empty: the one device on the bus, as the search always took it.
+    std::string wantedSerial;
+    // The serial number of the device the last search opened.
+    std::string openSerial;
     FtStatus lastIoStatus = ft::Ok;
     bool ShowLinkErrors = true;
 };

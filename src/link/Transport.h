@@ -18,6 +18,7 @@ inline constexpr FtStatus DeviceNotOpened = 3;
 inline constexpr FtStatus IoError = 4;
 inline constexpr FtStatus InsufficientResources = 5;
 inline constexpr FtStatus InvalidParameter = 6;
+inline constexpr FtStatus NotSupported = 17;
 
 inline constexpr std::uint32_t ListNumberOnly = 0x80000000u;
 inline constexpr std::uint32_t ListByIndex = 0x40000000u;
@@ -50,6 +51,12 @@ public:
     virtual FtStatus read(
         FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got)
         = 0;
+
+    // FT_GetDeviceInfo's device id: the USB vendor id in the high half, the
+    // product id in the low half. Only the console's diagnosis asks.
+    virtual FtStatus getDeviceId(FtHandle, std::uint32_t &) { return ft::NotSupported; }
+    // FT_GetLatencyTimer: how long the chip holds a short reply back.
+    virtual FtStatus getLatencyTimer(FtHandle, std::uint8_t &) { return ft::NotSupported; }
 };
 
 } // namespace ravelin

@@ -315,4 +315,26 @@ FtStatus FtdiTransport::read(
     return status;
 }
 
+FtStatus FtdiTransport::getDeviceId(FtHandle handle, std::uint32_t &id)
+{
+    if (const FtStatus status = checkOpen(handle); status != ft::Ok)
+        return status;
+    libusb_device_descriptor descriptor {};
+    if (libusb_get_device_descriptor(libusb_get_device(m_device->usb_dev), &descriptor) != 0)
+        return ft::IoError;
+    id = (std::uint32_t {descriptor.idVendor} << 16) | descriptor.idProduct;
+    return ft::Ok;
+}
+
+FtStatus FtdiTransport::getLatencyTimer(FtHandle handle, std::uint8_t &ms)
+{
+    if (const FtStatus status = checkOpen(handle); status != ft::Ok)
+        return status;
+    unsigned char latency = 0;
+    if (ftdi_get_latency_timer(m_device.get(), &latency) != 0)
+        return ft::IoError;
+    ms = latency;
+    return ft::Ok;
+}
+
 } // namespace ravelin

@@ -35,6 +35,8 @@ public:
         std::uint32_t &written) override;
     FtStatus read(
         FtHandle handle, std::uint8_t *data, std::uint32_t length, std::uint32_t &got) override;
+    FtStatus getDeviceId(FtHandle handle, std::uint32_t &id) override;
+    FtStatus getLatencyTimer(FtHandle handle, std::uint8_t &ms) override;
 
 private:
     struct ContextDeleter
