@@ -2,6 +2,7 @@
 
 #include "app/Format.h"
 #include "app/Steps.h"
+#include "buffer/BufferCommands.h"
 #include "buffer/BufferFiles.h"
 #include "cli/ImageFiles.h"
 #include "devices/Catalogue.h"
@@ -11,6 +12,7 @@
 #include "devices/DeviceNames.h"
 #include "devices/JumperDiagrams.h"
 #include "devices/Selection.h"
+#include "link/D2XXUnit.h"
 #include "link/Discovery.h"
 #include "link/FirmwareUpdate.h"
 #include "link/PacketExchange.h"
@@ -22,11 +24,15 @@
 #include "operations/Program.h"
 #include "operations/ReadDevice.h"
 #include "operations/Verify.h"
+#include "record/ProductionRecord.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <unistd.h>
 
 namespace ravelin::cli {
@@ -102,6 +108,32 @@ std::string noChipLine(const std::string &device)
     return "no chip answers in the socket: check the chip's orientation, the socket and the "
            "jumpers (`ravelin-cli jumpers -d "
         + device + "`)";
+}
+
+std::string serialsOf(const std::vector<BusDevice> &bus)
+{
+    std::string list;
+    for (const BusDevice &device : bus)
+        list += (list.empty() ? "" : ", ") + (device.serial.empty() ? "(none)" : device.serial);
+    return list;
+}
+
+std::string milliseconds(std::uint64_t us)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", static_cast<double>(us) / 1000.0);
+    return text;
+}
+
+// One device of detect's list, in columns.
+std::string deviceLine(const DetectedDevice &device)
+{
+    char text[160];
+    std::snprintf(text, sizeof text, "%u  %-10s  %-26s  %s", device.index,
+        device.serial.empty() ? "(none)" : device.serial.c_str(), device.description.c_str(),
+        device.firmware ? ("programmer, firmware " + *device.firmware).c_str()
+                        : "no programmer answers");
+    return text;
 }
 
 } // namespace
@@ -200,6 +232,36 @@ void Console::takeMemoLines(Report &report)
 }
 
 bool Console::findProgrammer(Report &report)
+{
+    const std::size_t boxes = m_host.boxTexts.size();
+    const std::vector<BusDevice> bus = ListBusDevices(core());
+    for (std::size_t i = boxes; i < m_host.boxTexts.size(); ++i)
+        report.messages.push_back(m_host.boxTexts[i]);
+    // With several devices attached the one to use is the user's choice.
+    if (m_options.programmer.empty() && bus.size() > 1) {
+        report.messages.push_back("ravelin-cli: " + std::to_string(bus.size())
+            + " FTDI devices are attached, serial numbers " + serialsOf(bus)
+            + ": name the programmer with --programmer SERIAL");
+        report.fail(Status::NoProgrammer);
+        return false;
+    }
+    const bool attached = std::any_of(bus.begin(), bus.end(),
+        [this](const BusDevice &device) { return device.serial == m_options.programmer; });
+    if (!m_options.programmer.empty() && !attached) {
+        report.messages.push_back("ravelin-cli: no device with serial number "
+            + m_options.programmer + " is attached"
+            + (bus.empty() ? std::string() : " (attached: " + serialsOf(bus) + ")"));
+        report.fail(Status::NoProgrammer);
+        return false;
+    }
+    m_state.link.wantedSerial = m_options.programmer;
+    if (!searchProgrammer(report))
+        return false;
+    report.programmer = m_state.link.openSerial;
+    return true;
+}
+
+bool Console::searchProgrammer(Report &report)
 {
     // An end record of a file just loaded leaves a stop request, as it does
     // for the window's start-up: the search must not read at once.
@@ -447,9 +509,78 @@ Report Console::detect()
 {
     Report report;
     begin(report, "detect");
-    if (findProgrammer(report))
+    const std::vector<BusDevice> bus = ListBusDevices(core());
+    if (bus.empty()) {
+        report.messages.push_back("ravelin-cli: no FTDI device is attached");
+        report.fail(Status::NoProgrammer);
+        return report;
+    }
+    const bool attached = std::any_of(bus.begin(), bus.end(),
+        [this](const BusDevice &device) { return device.serial == m_options.programmer; });
+    if (!m_options.programmer.empty() && !attached) {
+        report.messages.push_back("ravelin-cli: no device with serial number "
+            + m_options.programmer + " is attached (attached: " + serialsOf(bus) + ")");
+    }
+    // Every device is asked for its firmware version, unless the user named one.
+    std::size_t answered = 0;
+    for (const BusDevice &device : bus) {
+        DetectedDevice &seen = report.bus.emplace_back(
+            DetectedDevice {device.index, device.serial, device.description, {}, {}, {}, {}});
+        if (!m_options.programmer.empty() && device.serial != m_options.programmer)
+            continue;
+        Report probe;
+        m_state.link.wantedSerial = bus.size() > 1 ? device.serial : std::string();
+        if (searchProgrammer(probe)) {
+            ++answered;
+            seen.firmware = firmwareVersionText(m_state.FirmwareVersion);
+            report.statusText = probe.statusText;
+            report.programmer = device.serial;
+            if (m_options.verbose)
+                diagnose(seen);
+        }
+        if (m_host.stopDelivered())
+            break;
+    }
+    for (const DetectedDevice &seen : report.bus) {
+        report.output.push_back(deviceLine(seen));
+        if (seen.usbId) {
+            report.output.push_back("   USB id "
+                + hex4(static_cast<std::uint16_t>(*seen.usbId >> 16)) + ":"
+                + hex4(static_cast<std::uint16_t>(*seen.usbId & 0xFFFF)));
+        }
+        if (seen.latencyMs)
+            report.output.push_back("   latency timer " + std::to_string(*seen.latencyMs) + " ms");
+        if (!seen.roundTripsUs.empty()) {
+            std::vector<std::uint64_t> trips = seen.roundTripsUs;
+            std::sort(trips.begin(), trips.end());
+            report.output.push_back("   round trip of " + std::to_string(trips.size())
+                + " version requests: min " + milliseconds(trips.front()) + " ms, median "
+                + milliseconds(trips[trips.size() / 2]) + " ms, max " + milliseconds(trips.back())
+                + " ms");
+        }
+    }
+    if (m_host.stopDelivered())
+        report.fail(Status::Stopped);
+    else if (answered == 0)
+        report.fail(Status::NoProgrammer);
+    else if (answered > 1)
+        report.statusText = std::to_string(answered) + " programmers found";
+    if (answered > 0)
         report.output.push_back(report.statusText);
     return report;
+}
+
+void Console::diagnose(DetectedDevice &device)
+{
+    std::uint32_t id = 0;
+    if (GetDeviceId(core(), id) == ft::Ok)
+        device.usbId = id;
+    std::uint8_t latency = 0;
+    if (GetLatencyTimer(core(), latency) == ft::Ok)
+        device.latencyMs = latency;
+    BusyStep(core());
+    device.roundTripsUs = VersionRoundTrips(core(), 10);
+    IdleStep(core());
 }
 
 // The chip in the socket is the device named: checked first by every chip
@@ -656,14 +787,65 @@ bool Console::keepDataEeprom(Report &report)
     return true;
 }
 
-Report Console::program()
+namespace {
+
+// The serial numbers given, as ranges: "1000 to 1004, 1006".
+std::string numberRanges(std::vector<std::uint64_t> numbers)
 {
-    Report report;
-    begin(report, "program");
+    std::sort(numbers.begin(), numbers.end());
+    std::string text;
+    for (std::size_t i = 0; i < numbers.size();) {
+        std::size_t j = i;
+        while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1)
+            ++j;
+        text += (text.empty() ? "" : ", ") + std::to_string(numbers[i]);
+        if (j > i)
+            text += (j == i + 1 ? ", " : " to ") + std::to_string(numbers[j]);
+        i = j + 1;
+    }
+    return text;
+}
+
+// A run passes only when every chip did; a fault of the run itself (its
+// record, its series) keeps its own status.
+void summariseRun(Report &run)
+{
+    std::size_t programmed = 0;
+    std::vector<std::uint64_t> numbers;
+    for (const Report &chip : run.chips) {
+        if (chip.status == Status::Ok) {
+            ++programmed;
+            if (chip.serial)
+                numbers.push_back(*chip.serial);
+        }
+    }
+    for (const Report &chip : run.chips) {
+        if (chip.status == Status::Stopped || chip.status == Status::Usage
+            || chip.status == Status::FileError) {
+            run.fail(chip.status);
+            run.signal = chip.signal;
+        }
+    }
+    if (programmed < run.chips.size())
+        run.fail(Status::ChipFailed);
+    std::string line = std::to_string(run.chips.size())
+        + (run.chips.size() == 1 ? " chip: " : " chips: ") + std::to_string(programmed)
+        + " programmed, " + std::to_string(run.chips.size() - programmed) + " failed";
+    if (!numbers.empty())
+        line += "; serial numbers " + numberRanges(numbers);
+    run.output.push_back(line);
+    run.statusText = line;
+}
+
+} // namespace
+
+// What every chip of a program shares: the device, the image, the options
+// checked, the record opened.
+bool Console::prepareProgram(Report &report)
+{
     if (!chooseDevice(report) || !loadFile(report, m_options.input) || !needConfigWord(report))
-        return report;
+        return false;
     OperationState &op = m_state.op;
-    const DeviceState &device = m_state.device;
     if (m_options.writeCalibration) {
         m_state.buffer.DeviceBuffer[lastProgramWord(core())] = *m_options.writeCalibration;
         m_ui.setChecked(ControlId::Cal_Byte, true);
@@ -673,14 +855,48 @@ Report Console::program()
     // The 16F87xA's rows hear a stop between them, and its read-back takes
     // block reads: a console has no window to keep the timing of.
     op.style = {true, true};
-    if (!findProgrammer(report) || !checkChip(report))
-        return report;
+    if (const std::optional<SerialPlace> &place = m_options.serial) {
+        std::string fault = serialPlaceFault(core(), *place);
+        if (fault.empty() && m_options.serialStart > lastSerialNumber(*place)) {
+            fault = "--serial-start " + std::to_string(m_options.serialStart)
+                + " does not fit --serial " + serialPlaceText(*place) + " (at most "
+                + std::to_string(lastSerialNumber(*place)) + ")";
+        }
+        if (!fault.empty()) {
+            report.messages.push_back("ravelin-cli: " + fault);
+            report.fail(Status::Usage);
+            return false;
+        }
+        // The number goes into the data EEPROM even when the file has none.
+        if (place->area == SerialArea::Eeprom)
+            m_fileHasEeprom = true;
+    }
+    if (!m_options.record.empty()) {
+        std::string error;
+        m_record = record::ProductionRecord::open(m_options.record, error);
+        if (!m_record) {
+            report.messages.push_back("ravelin-cli: " + error);
+            report.fail(Status::FileError);
+            return false;
+        }
+        std::ifstream file(m_options.input, std::ios::binary);
+        const std::string bytes {std::istreambuf_iterator<char>(file), {}};
+        m_inputSha256 = record::sha256Hex(bytes);
+    }
+    return true;
+}
+
+void Console::programChip(Report &report, const std::function<bool(Report &)> &stamp)
+{
+    const DeviceState &device = m_state.device;
+    if (!findProgrammer(report) || !checkChip(report) || !stamp(report))
+        return;
     const bool erase = device.eraseFlag != 0 && m_options.erase;
     const bool hasEeprom = device.eeSizeCode > 0;
     if (erase && hasEeprom && !m_options.eeprom && !keepDataEeprom(report))
-        return report;
+        return;
     if (erase && !eraseChip(report))
-        return report;
+        return;
 
     // Program and verify with the protection off: a protected chip reads back
     // nothing. The configuration word as given comes last, and alone.
@@ -693,7 +909,7 @@ Report Console::program()
     const auto restoreGiven = [&] { m_state.device.ConfigWord = given; };
     if (!runStep(report, Program_EpromClick)) {
         restoreGiven();
-        return report;
+        return;
     }
     // A step the chip failed: what it found, its status line, exit 1.
     const auto chipFailed = [&] {
@@ -702,7 +918,6 @@ Report Console::program()
         restoreGiven();
         finish(report, report.statusText);
         report.fail(Status::ChipFailed);
-        return report;
     };
     if (result().outcome != Outcome::Done)
         return chipFailed();
@@ -710,7 +925,7 @@ Report Console::program()
     if (eeprom) {
         if (!runStep(report, Prg_EEClick)) {
             restoreGiven();
-            return report;
+            return;
         }
         if (result().outcome != Outcome::Done)
             return chipFailed();
@@ -721,21 +936,119 @@ Report Console::program()
         restoreGiven();
         if (report.status == Status::ChipFailed)
             finish(report, "Device Did NOT Verify to Buffer...");
-        return report;
+        return;
     }
     restoreGiven();
     if (open != given) {
         if (!runStep(report, ProgramConfigurationWord))
-            return report;
+            return;
         if (result().outcome != Outcome::Done) {
             report.config = result().config;
             finish(report, "Device DID NOT Program...");
             report.fail(Status::ChipFailed);
-            return report;
+            return;
         }
     }
     finish(report, "Device is Programmed...");
-    return report;
+}
+
+void Console::recordChip(const Report &chip)
+{
+    record::ChipRow row;
+    row.time = record::utcNow();
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) == 0)
+        row.host = host;
+    row.programmer = chip.programmer;
+    row.device = chip.device;
+    const auto deviceRow = static_cast<std::size_t>(m_state.device.selectedRow);
+    if (chip.identity && chip.identity->deviceId) {
+        row.deviceId = chip.identity->deviceId;
+        const IdVerdict verdict = checkDeviceId(deviceRow, row.deviceId);
+        if (verdict.known && !verdict.noChip)
+            row.revision = verdict.revision;
+    }
+    if (chip.calibration && chip.calibration->word)
+        row.calibration = chip.calibration->word;
+    else if (chip.identity && chip.identity->calibration)
+        row.calibration = chip.identity->calibration;
+    row.input = m_options.input;
+    row.inputSha256 = m_inputSha256;
+    row.checksum = bufferChecksum(m_state);
+    row.serial = chip.serial;
+    row.result = resultName(chip.status);
+    row.exitStatus = chip.exit();
+    row.seconds = chip.seconds;
+    std::string error;
+    if (!m_record->addChip(row, error))
+        throw std::runtime_error(error);
+}
+
+Report Console::program()
+{
+    return programRun([](std::size_t chips) { return chips == 0; }, {});
+}
+
+Report Console::programRun(const ChipFeed &next, const ChipDone &done)
+{
+    Report run;
+    begin(run, "program");
+    const std::uint64_t runStartUs = m_startUs;
+    if (!prepareProgram(run))
+        return run;
+    const BufferState image = m_state.buffer;
+    bool stopRun = false;
+    for (std::size_t chips = 0; !stopRun && next(chips); ++chips) {
+        Report chip;
+        begin(chip, "program");
+        chip.device = run.device;
+        // Every chip starts from the file's image: the last chip's number is gone.
+        m_state.buffer = image;
+        const auto stamp = [&](Report &report) {
+            if (!m_options.serial)
+                return true;
+            std::string error;
+            const std::optional<std::uint64_t> number = m_record->takeSerial(
+                m_options.serialStart, lastSerialNumber(*m_options.serial), error);
+            if (!number) {
+                report.messages.push_back("ravelin-cli: " + error);
+                report.fail(Status::Usage);
+                stopRun = true;
+                return false;
+            }
+            report.serial = number;
+            writeSerialNumber(core(), *m_options.serial, *number);
+            return true;
+        };
+        programChip(chip, stamp);
+        if (interruptsSeen() > 0) {
+            chip.status = Status::Ok;
+            chip.fail(Status::Stopped);
+            chip.signal = interruptSignal();
+            stopRun = true;
+        }
+        chip.seconds = static_cast<double>(m_host.nowUs() - m_startUs) / 1e6;
+        if (m_record) {
+            try {
+                recordChip(chip);
+            } catch (const std::runtime_error &error) {
+                chip.messages.push_back(std::string("ravelin-cli: ") + error.what());
+                chip.fail(Status::FileError);
+                stopRun = true;
+            }
+        }
+        if (done)
+            done(chip);
+        run.chips.push_back(std::move(chip));
+    }
+    m_startUs = runStartUs;
+    if (!done && run.chips.size() == 1) {
+        // The single program is its one chip.
+        Report single = std::move(run.chips.front());
+        return single;
+    }
+    summariseRun(run);
+    return run;
 }
 
 Report Console::verify()

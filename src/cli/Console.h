@@ -8,12 +8,17 @@
 #include "cli/Progress.h"
 #include "cli/Report.h"
 #include "link/Transport.h"
+#include "operations/SerialNumber.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+
+namespace ravelin::record {
+class ProductionRecord;
+}
 
 namespace ravelin::cli {
 
@@ -36,6 +41,12 @@ struct Options
     // Factory values the user writes instead of keeping the chip's.
     std::optional<std::uint16_t> writeCalibration;
     std::optional<std::uint16_t> writeBandGap;
+    std::string programmer; // the programmer's serial number, when several are attached
+    bool verbose = false; // detect's diagnosis
+    // A production run: each chip its own number, every chip in the record.
+    std::optional<SerialPlace> serial;
+    std::uint64_t serialStart = 1;
+    std::string record; // the production record's file, empty for none
 };
 
 // The core on a window model nobody sees, driven by one command: the console
@@ -43,6 +54,11 @@ struct Options
 class Console
 {
 public:
+    // Asked before each chip of a run (the count programmed so far): false
+    // ends the run. The single program asks nothing.
+    using ChipFeed = std::function<bool(std::size_t chips)>;
+    // Told each chip's report as soon as the chip is done.
+    using ChipDone = std::function<void(const Report &chip)>;
     // The link is made on the console's clock (the simulator keeps its time).
     using TransportFactory = std::function<std::unique_ptr<Transport>(Clock &clock)>;
     Console(const TransportFactory &makeTransport, Options options);
@@ -62,6 +78,8 @@ public:
     Report erase();
     Report read();
     Report program();
+    // The whole program for each chip the feed brings, and a summary.
+    Report programRun(const ChipFeed &next, const ChipDone &done);
     Report verify();
     Report convert();
     Report updateFirmware(const std::string &file);
@@ -71,6 +89,9 @@ private:
     bool chooseDevice(Report &report);
     bool checkOptions(Report &report);
     bool findProgrammer(Report &report);
+    // The search for the programmer the link's wanted serial names.
+    bool searchProgrammer(Report &report);
+    void diagnose(DetectedDevice &device);
     bool loadFile(Report &report, const std::string &name);
     bool needConfigWord(Report &report);
     bool saveFile(Report &report, const std::string &name);
@@ -87,6 +108,11 @@ private:
     // A verify whose mismatches are read a second time before they count.
     bool verifyTwice(Report &report, void (*routine)(Core &));
     bool protectedChip(std::optional<std::uint16_t> config) const;
+    bool prepareProgram(Report &report);
+    // One chip, from the search to the configuration word; stamp writes the
+    // chip's own number into the image once the chip proved to be the one.
+    void programChip(Report &report, const std::function<bool(Report &)> &stamp);
+    void recordChip(const Report &chip);
     void takeMemoLines(Report &report);
     void begin(Report &report, const std::string &command);
     void finish(Report &report, const std::string &status);
@@ -101,6 +127,8 @@ private:
     bool m_fileHasEeprom = false;
     bool m_fileHasConfig = false;
     std::uint64_t m_startUs = 0;
+    std::unique_ptr<record::ProductionRecord> m_record;
+    std::string m_inputSha256;
 };
 
 } // namespace ravelin::cli

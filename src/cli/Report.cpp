@@ -159,6 +159,26 @@ std::string toJson(const Report &report)
             {"calibration", optionalWord(report.identity->calibration)},
             {"bandGap", optionalWord(report.identity->bandGap)}};
     }
+    if (!report.programmer.empty())
+        object["programmer"] = utf8Safe(report.programmer);
+    if (report.command == "detect") {
+        nlohmann::json devices = nlohmann::json::array();
+        for (const DetectedDevice &device : report.bus) {
+            nlohmann::json entry {{"index", device.index}, {"serial", utf8Safe(device.serial)},
+                {"description", utf8Safe(device.description)},
+                {"firmware", device.firmware ? nlohmann::json(*device.firmware) : nullptr}};
+            if (device.usbId) {
+                entry["usbId"] = hex4(static_cast<std::uint16_t>(*device.usbId >> 16)) + ":"
+                    + hex4(static_cast<std::uint16_t>(*device.usbId & 0xFFFF));
+            }
+            if (device.latencyMs)
+                entry["latencyMs"] = *device.latencyMs;
+            if (!device.roundTripsUs.empty())
+                entry["roundTripsUs"] = device.roundTripsUs;
+            devices.push_back(entry);
+        }
+        object["devices"] = devices;
+    }
     return object.dump();
 }
 

@@ -31,6 +31,19 @@ std::string resultName(Status status);
 
 using Mismatch = WordMismatch;
 
+// One FTDI device as detect found it.
+struct DetectedDevice
+{
+    std::uint32_t index = 0;
+    std::string serial;
+    std::string description;
+    std::optional<std::string> firmware; // when it answered as a programmer
+    // The diagnosis (--verbose) of a programmer that answered.
+    std::optional<std::uint32_t> usbId; // vendor << 16 | product
+    std::optional<unsigned> latencyMs;
+    std::vector<std::uint64_t> roundTripsUs;
+};
+
 // What one command did, for the exit status, the text output and --json.
 struct Report
 {
@@ -43,6 +56,10 @@ struct Report
     std::optional<Mismatch> config; // the configuration word read other than given
     std::optional<CalibrationKept> calibration; // what an erase read and put back
     std::optional<ChipIdentity> identity; // what the chip said of itself
+    std::string programmer; // the serial number of the programmer used
+    std::vector<DetectedDevice> bus; // detect's devices
+    std::optional<std::uint64_t> serial; // the number a production chip was given
+    std::vector<Report> chips; // the chips of a production run, in order
     std::vector<std::string> messages; // boxes, failure lines and the console's own notes
     std::vector<std::string> output; // the command's result lines (stdout)
     double seconds = 0;

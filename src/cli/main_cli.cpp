@@ -1,6 +1,7 @@
 #include "app/Format.h"
 #include "cli/Console.h"
 #include "operations/Outcome.h"
+#include "record/RecordText.h"
 #include "sim/SimOptions.h"
 #include "sim/SimProgrammer.h"
 
@@ -14,6 +15,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <unistd.h>
@@ -34,7 +36,8 @@ struct SimOption
 constexpr SimOption SimOptions[] {
     {"--trace", "FILE", "append every packet to FILE"},
     {"--firmware", "MAJOR.MINOR", "firmware version MAJOR.MINOR"},
-    {"--devices", "N", "FTDI devices on the bus: 0, 1 or 2"},
+    {"--devices", "N", "FTDI devices on the bus: 0, 1 or 2 (the programmers, then a gadget)"},
+    {"--programmers", "N", "programmers on the bus, serial numbers QP000001, QP000002, ..."},
     {"--latency", "MS", "reply latency in ms"},
     {"--silent", nullptr, "a programmer that never answers"},
     {"--unplug-after", "PACKETS", "unplug after PACKETS packets"},
@@ -99,6 +102,35 @@ void print(const Report &report, bool json, bool quiet)
     }
 }
 
+// Before each chip of a run: the first at once on a terminal, a line of
+// input for each from a pipe; q or the end of input ends the run.
+bool nextChip(std::size_t chips)
+{
+    const bool terminal = ::isatty(STDIN_FILENO) == 1;
+    if (terminal && chips == 0)
+        return true;
+    if (terminal)
+        std::cerr << "Put the next chip in the socket and press Enter (q to end)" << std::flush;
+    std::string line;
+    if (!std::getline(std::cin, line) || interruptsSeen() > 0)
+        return false;
+    return line != "q" && line != "Q";
+}
+
+// A chip of a run, one line: its number in the run, its serial, its result.
+std::string chipLine(const Report &chip, std::size_t number)
+{
+    std::string line = "chip " + std::to_string(number);
+    if (chip.serial)
+        line += ": serial " + std::to_string(*chip.serial);
+    line += ": " + resultName(chip.status);
+    if (chip.exit() != 0)
+        line += ", exit " + std::to_string(chip.exit());
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, " (%.2f s)", chip.seconds);
+    return line + seconds;
+}
+
 // A command that could not begin: its reason, as every other report is
 // printed (one JSON object with --json).
 int refuse(Status status, const std::string &why, bool json)
@@ -108,6 +140,29 @@ int refuse(Status status, const std::string &why, bool json)
     report.messages.push_back("ravelin-cli: " + why);
     print(report, json, false);
     return report.exit();
+}
+
+int listRecord(const std::string &file, bool json, bool csv)
+{
+    std::string error;
+    if (!std::filesystem::exists(file))
+        return refuse(Status::FileError, "no production record " + file, json);
+    const std::unique_ptr<record::ProductionRecord> record
+        = record::ProductionRecord::open(file, error);
+    if (!record)
+        return refuse(Status::FileError, error, json);
+    const std::vector<record::ChipRow> chips = record->chips(error);
+    const std::vector<record::ProductionRecord::LooseSerial> loose
+        = error.empty() ? record->looseSerials(error) : decltype(loose) {};
+    if (!error.empty())
+        return refuse(Status::FileError, error, json);
+    if (json)
+        std::cout << record::recordJson(chips, loose) << '\n';
+    else if (csv)
+        std::cout << record::recordCsv(chips);
+    else
+        std::cout << record::recordTable(chips, loose);
+    return 0;
 }
 
 } // namespace
@@ -120,6 +175,7 @@ int main(int argc, char **argv)
     app.require_subcommand(1, 1);
     app.fallthrough();
 
+    Options options;
     bool sim = false;
     bool json = false;
     bool quiet = false;
@@ -130,6 +186,9 @@ int main(int argc, char **argv)
            "simulated time: sleeps and waits cost no real time (scripted runs)")
         ->group("Simulator (with --sim)");
     app.add_flag("--json", json, "print one JSON object on stdout");
+    app.add_option("-p,--programmer", options.programmer,
+           "the programmer's serial number, when several are attached (detect lists them)")
+        ->type_name("SERIAL");
     app.add_flag("-q,--quiet", quiet, "no progress bar, no messages unless it failed");
     app.add_option("-V,--verify-volts", volts, "the verify supply, 3, 5 or 6 volts (V_Verify)")
         ->type_name("VOLTS")
@@ -145,7 +204,6 @@ int main(int argc, char **argv)
         added->group("Simulator (with --sim)");
     }
 
-    Options options;
     std::string inLayout;
     std::string outLayout;
     std::string filter;
@@ -170,8 +228,10 @@ int main(int argc, char **argv)
     CLI::App *fuses = app.add_subcommand("fuses", "what a configuration word means on the device");
     device(fuses);
     fuses->add_option("WORD", word, "the configuration word, hex")->type_name("WORD")->required();
-    CLI::App *detect
-        = app.add_subcommand("detect", "find the programmer and print its firmware version");
+    CLI::App *detect = app.add_subcommand(
+        "detect", "list the FTDI devices attached and which answer as a programmer");
+    detect->add_flag("-v,--verbose", options.verbose,
+        "add each programmer's USB id, latency timer and the round trip of ten requests");
     std::string calibration;
     int bandGap = -1;
     const auto idCheck = [&options](CLI::App *command) {
@@ -237,6 +297,27 @@ int main(int argc, char **argv)
             "Intel HEX layout read: microchip or native (default: recognised)")
         ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
+    bool repeat = false;
+    std::string serialPlace;
+    std::optional<std::uint64_t> serialStart;
+    program
+        ->add_flag("--repeat", repeat,
+            "program chip after chip: Enter (a line of input) for the next, q or the end ends")
+        ->group("Production");
+    program
+        ->add_option("--serial", serialPlace,
+            "a number of its own in each chip: eeprom:OFFSET[:BYTES], program:ADDRESS[:BYTES] "
+            "(RETLW) or id; hex OFFSET and ADDRESS, BYTES 1 to 4 (default 2)")
+        ->type_name("WHERE")
+        ->group("Production");
+    program->add_option("--serial-start", serialStart, "the first number of the series (default 1)")
+        ->type_name("N")
+        ->group("Production");
+    program
+        ->add_option("--record", options.record,
+            "the production record (SQLite): a row for every chip, the serial series")
+        ->type_name("FILE")
+        ->group("Production");
     CLI::App *verify = app.add_subcommand("verify", "compare the device with a file");
     device(verify);
     idCheck(verify);
@@ -268,6 +349,12 @@ int main(int argc, char **argv)
     convert->add_option("--to", outLayout, "layout of OUT: microchip (default) or native")
         ->type_name("LAYOUT")
         ->check(CLI::IsMember({"microchip", "native"}));
+    CLI::App *recordCommand
+        = app.add_subcommand("record", "print a production record: every chip, every number");
+    std::string recordFile;
+    bool csv = false;
+    recordCommand->add_option("FILE", recordFile, "the record")->type_name("FILE")->required();
+    recordCommand->add_flag("--csv", csv, "comma-separated values with a header row");
     CLI::App *update
         = app.add_subcommand("update-firmware", "send a firmware update file to the programmer");
     update->add_option("FILE", firmwareFile, "the update file")->type_name("FILE")->required();
@@ -298,6 +385,24 @@ int main(int argc, char **argv)
         if (!options.writeCalibration)
             return usageError("--write-calibration needs a hex word: " + calibration);
     }
+    if (!serialPlace.empty()) {
+        std::string error;
+        options.serial = parseSerialPlace(serialPlace, error);
+        if (!options.serial)
+            return usageError(error);
+        if (options.record.empty())
+            return usageError("--serial needs --record FILE: the record keeps the series");
+        if (options.serial->area == SerialArea::Eeprom && !options.eeprom)
+            return usageError(
+                "--serial " + serialPlace + " writes the data EEPROM: not with --no-eeprom");
+    }
+    if (serialStart) {
+        if (!options.serial)
+            return usageError("--serial-start needs --serial");
+        options.serialStart = *serialStart;
+    }
+    if (recordCommand->parsed())
+        return listRecord(recordFile, json, csv);
     if (bandGap >= 0)
         options.writeBandGap = static_cast<std::uint16_t>(bandGap);
     options.inLayout = layoutNamed(inLayout);
@@ -391,7 +496,28 @@ int main(int argc, char **argv)
             report = console.erase();
         else if (read->parsed())
             report = console.read();
-        else if (program->parsed())
+        else if (program->parsed() && repeat) {
+            const auto next = [&](std::size_t chips) {
+                if (!nextChip(chips))
+                    return false;
+                // A fresh chip in the simulated socket for every chip after the first.
+                if (simLine && chips > 0) {
+                    if (const std::string error = sim::renew(socket, *simLine); !error.empty()) {
+                        std::cerr << "ravelin-cli: " << error << '\n';
+                        return false;
+                    }
+                }
+                return true;
+            };
+            std::size_t chipsDone = 0;
+            const auto done = [&](const Report &chip) {
+                if (!json) {
+                    print(chip, false, quiet);
+                    std::cout << chipLine(chip, ++chipsDone) << std::endl;
+                }
+            };
+            report = console.programRun(next, done);
+        } else if (program->parsed())
             report = console.program();
         else if (verify->parsed())
             report = console.verify();

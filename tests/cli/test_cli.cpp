@@ -37,11 +37,13 @@ struct Run
     QString err;
 };
 
-Run runCli(const QStringList &arguments, const QString &folder)
+Run runCli(const QStringList &arguments, const QString &folder, const QByteArray &input = {})
 {
     QProcess process;
     process.setWorkingDirectory(folder);
     process.start(QStringLiteral(RAVELIN_CLI), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     process.waitForFinished(240'000);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
         QString::fromUtf8(process.readAllStandardOutput()),
@@ -146,7 +148,7 @@ constexpr std::tuple<const char *, const char *, const char *> NameRows[] {
 constexpr std::tuple<const char *, int, const char *> OutcomeRows[] {
     {"--sim --virtual-time --chip 16F84/A --load hex/valid/f84a_blink.inhx8m.hex blank -d 16F84A",
         1, "Device is NOT Erased..."},
-    {"--sim --virtual-time --devices 0 detect", 3, "The Quillon Programmer Could Not Be Found...."},
+    {"--sim --virtual-time --devices 0 detect", 3, "no FTDI device is attached"},
     {"--sim --virtual-time --unplug-after 20 blank -d 16F84A", 3, "Programmer Not Responding..."},
     {"--sim --virtual-time blank -d 16F87", 2, "did you mean 16F870"},
     {"--sim --virtual-time program -d 16F84A -i hex/malformed/bad_checksum.hex --config 3FF1", 4,
@@ -174,9 +176,46 @@ constexpr std::tuple<const char *, int, const char *> OutcomeRows[] {
     {"--sim --virtual-time --chip 16F84A --load hex/valid/f84a_blink.inhx8m.hex --stuck-word 0005 "
      "erase -d 16F84A",
         1, "0005  EXPECTED-3FFF  FOUND-"},
+    // Several programmers on one bus: the one to use is named.
+    {"--sim --virtual-time --programmers 2 identify -d 16F84A", 3,
+        "serial numbers QP000001, QP000002: name the programmer with --programmer SERIAL"},
+    {"--sim --virtual-time --programmers 2 -p QP000002 identify -d 16F84A", 0,
+        "16F84A revision 0 (device ID 0560)"},
+    {"--sim --virtual-time --programmers 2 -p QP000003 detect", 3,
+        "no device with serial number QP000003 is attached (attached: QP000001, QP000002)"},
+    {"--sim --virtual-time --devices 2 detect", 0, "FT232R USB UART             no programmer"},
+    // A production run's numbers are checked before the first chip.
+    {"--sim --virtual-time program -d 16F84A -i hex/valid/f84a_blink.inhx8m.hex --serial id", 2,
+        "--serial needs --record FILE"},
+    {"--sim --virtual-time program -d 16F628A -i hex/valid/f628a_eeprom.inhx8m.hex --serial "
+     "eeprom:0 --record r.db",
+        2, "the file already has data EEPROM byte 0000"},
+    {"--sim --virtual-time program -d 16F84A -i hex/valid/f84a_blink.inhx8m.hex --no-eeprom "
+     "--serial program:300:1 --serial-start 256 --record r.db",
+        2, "does not fit --serial program:0300:1 (at most 255)"},
+    {"record nothing.db", 4, "no production record nothing.db"},
     // One JSON object on every path, a refused command line included.
     {"--json program --config zz", 2, "\"result\":\"usage\""},
     {"--json --sim --chip 16Q99 detect", 2, "\"exit\":2"},
+};
+
+// A chip's own number where --serial puts it: the chip, the place, the
+// number, then the words read back from the chip saved (program words, ID
+// words or data EEPROM bytes from the place).
+struct SerialRow
+{
+    const char *chip;
+    const char *place;
+    const char *start;
+    const char *config;
+    std::array<std::uint16_t, 4> words;
+};
+constexpr std::tuple<const char *, SerialRow> SerialRows[] {
+    {"14-bit RETLW",
+        {"16F84/A", "program:300:3", "1193046", "3FF1", {0x3412, 0x3434, 0x3456, 0x3FFF}}},
+    {"12-bit RETLW", {"12C508/A", "program:100", "4660", "0FFA", {0x0812, 0x0834, 0x0FFF, 0x0FFF}}},
+    {"ID digits", {"16F628A", "id", "48879", "3F70", {0xB, 0xE, 0xE, 0xF}}},
+    {"EEPROM bytes", {"16F628A", "eeprom:10:4", "16909060", "3F70", {1, 2, 3, 4}}},
 };
 
 } // namespace
@@ -379,6 +418,65 @@ private slots:
         const Run run = runCli(words, folder.path());
         QCOMPARE(run.exit, exit);
         QVERIFY2((run.out + run.err).contains(said), qPrintable(run.out + run.err));
+    }
+
+    // A tray of 16F628A chips numbered in the EEPROM: a line of input each, a
+    // row of the record each; the numbers of failed chips are never given again.
+    void productionRun()
+    {
+        QTemporaryDir folder;
+        writeText(folder.path().toStdString() + "/word0.hex", OneWordFile);
+        const QStringList run {"--sim", "--virtual-time", "--chip", "16F628A", "--save", "chip.hex",
+            "program", "-d", "16F628A", "-i", "word0.hex", "--config", "3F70", "--repeat",
+            "--serial", "eeprom:0", "--serial-start", "1000", "--record", "r.db"};
+        Run done = runCli(run, folder.path(), "\n\n\n");
+        QCOMPARE(done.exit, 0);
+        QVERIFY2(done.out.contains("chip 3: serial 1002: ok (")
+                && done.out.contains(
+                    "3 chips: 3 programmed, 0 failed; serial numbers 1000 to 1002"),
+            qPrintable(done.out));
+        const std::unique_ptr<sim::SimChip> last = chipFrom("16F628A", folder.filePath("chip.hex"));
+        QVERIFY(last && last->eeprom(0) == 0x03 && last->eeprom(1) == 0xEA);
+
+        done = runCli(QStringList {"--stuck-word", "0000"} + run, folder.path(), "\nq\n\n");
+        QCOMPARE(done.exit, 1);
+        QVERIFY(done.out.contains("chip 1: serial 1003: chip failed, exit 1 ("));
+        QVERIFY(done.out.contains("1 chip: 0 programmed, 1 failed"));
+        done = runCli(run, folder.path(), "\n");
+        QVERIFY(done.out.contains("chip 1: serial 1004: ok"));
+
+        done = runCli({"record", "r.db", "--csv"}, folder.path());
+        QCOMPARE(done.exit, 0);
+        const QStringList rows = done.out.trimmed().split('\n');
+        QCOMPARE(rows.size(), 6);
+        QVERIFY(rows[0].startsWith("time,host,programmer,device,device_id,revision,"));
+        QVERIFY(rows[4].contains(",QP000001,16F628A,1060,0,,word0.hex,"));
+        QVERIFY(rows[4].contains(",1003,chip failed,1,"));
+        QVERIFY(rows[5].contains(",1004,ok,0,"));
+    }
+
+    void serialPlaces_data() { tableRows(SerialRows); }
+    void serialPlaces()
+    {
+        const auto &[name, row] = currentRow(SerialRows);
+        const auto &[chip, place, start, config, words] = row;
+        QTemporaryDir folder;
+        writeText(folder.path().toStdString() + "/word0.hex", ":020000000000FE\n:00000001FF\n");
+        const Run run = runCli({"--sim", "--virtual-time", "--chip", chip, "--save", "chip.hex",
+                                   "program", "-d", chip, "-i", "word0.hex", "--config", config,
+                                   "--serial", place, "--serial-start", start, "--record", "r.db"},
+            folder.path());
+        QVERIFY2(run.exit == 0, qPrintable(run.err));
+        const std::unique_ptr<sim::SimChip> saved = chipFrom(chip, folder.filePath("chip.hex"));
+        QVERIFY(saved);
+        const QString where(place);
+        const unsigned at = where.section(':', 1, 1).toUInt(nullptr, 16);
+        for (unsigned i = 0; i < words.size(); ++i) {
+            const std::uint16_t found = where == "id" ? saved->id(int(i))
+                : where.startsWith("eeprom")          ? saved->eeprom(at + i)
+                                                      : saved->word(std::uint16_t(at + i));
+            QCOMPARE(found, words[i]);
+        }
     }
 
     // Erase, then the blank check passes; --json gives one object.
