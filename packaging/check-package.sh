@@ -30,6 +30,7 @@ wanted=(usr/lib/udev/rules.d/60-ravelin-programmer.rules
         usr/share/metainfo/org.ravelin.Ravelin.metainfo.xml)
 for program in "${programs[@]}"; do
     wanted+=("usr/bin/$program" "usr/share/man/man1/$program.1.gz")
+    [ "$program" = ravelin-cli ] && wanted+=(usr/share/bash-completion/completions/ravelin-cli)
 done
 contents=$(dpkg-deb -c "$package" | awk '{ print $NF }' | sed 's|^\./||')
 for path in "${wanted[@]}"; do
@@ -50,6 +51,20 @@ for program in "${programs[@]}"; do
     warnings=$(MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "man $program: $warnings"
 done
+
+# The completion as bash loads it: a command, an option and a device name,
+# each completed by the program as packaged.
+completion="$root/usr/share/bash-completion/completions/ravelin-cli"
+if [ -f "$completion" ]; then
+    complete_line() {
+        bash -c 'source "$1"; shift; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1))
+                 _ravelin_cli; printf "%s\n" "${COMPREPLY[@]}"' _ "$completion" "$@"
+    }
+    cli="$root/usr/bin/ravelin-cli"
+    [ "$(complete_line "$cli" progr)" = program ] || fail "completion of a command"
+    [ "$(complete_line "$cli" program --rep)" = --repeat ] || fail "completion of an option"
+    [ "$(complete_line "$cli" program -d 16f628a)" = 16F628A ] || fail "completion of a device"
+fi
 
 # Errors fail the check; the warnings are shown, and the report lists them.
 lintian --fail-on error --tag-display-limit 0 "$package" || fail "lintian reports errors"
