@@ -1,7 +1,9 @@
-// A 16F877A read at 1 ms link latency on the real clock: the window's routine
-// (word by word) against ravelin-cli's read (program memory in block reads,
-// then the second read that checks it), each against its floor: the sleeps
-// the routines make plus one latency per reply.
+// A 16F877A at 1 ms link latency on the real clock: the window's read (word
+// by word) against ravelin-cli's (program memory in block reads, then the
+// second read that checks it); ravelin-cli's whole program of a full image
+// with data EEPROM; and what the device ID check before a command costs (a
+// blank check with it and without it). Each against its floor: the sleeps the
+// routines make plus one latency per reply.
 #include "cli/Console.h"
 #include "operations/ReadDevice.h"
 #include "sim/SimChip.h"
@@ -23,6 +25,8 @@ struct Bench
     {
         for (unsigned a = 0; a < chip->info().programWords; ++a)
             chip->setWord(std::uint16_t(a), std::uint16_t((a * 0x0105 + 0x0301) & 0x3FFF));
+        for (std::size_t i = 0; i < 256; ++i)
+            chip->setEeprom(i, std::uint8_t(i * 7 + 1));
         options.device = "16F877A";
         console = std::make_unique<cli::Console>(
             [this](Clock &clock) {
@@ -90,11 +94,29 @@ int main()
     const Figure wordByWord = measure(
         window, [&window] { Move_EpromClick(window.console->core(), ProgramReading::WordByWord); });
     const Figure cliRead = measure(cli, [&cli] { cli.console->read(); });
+
+    // The image just read goes into another chip.
+    cli::Options programming;
+    programming.input = out;
+    Bench target(programming);
+    const Figure program = measure(target, [&target] { target.console->program(); });
     std::filesystem::remove(out);
 
-    std::printf("| 16F877A read, 1 ms latency | replies | total | floor | over floor |\n"
+    cli::Options unchecked;
+    unchecked.idCheck = false;
+    Bench checking(options);
+    Bench trusting(unchecked);
+    const Figure checked = measure(checking, [&checking] { checking.console->blank(); });
+    const Figure skipped = measure(trusting, [&trusting] { trusting.console->blank(); });
+
+    std::printf("| 16F877A, 1 ms latency | replies | total | floor | over floor |\n"
                 "|---|---|---|---|---|\n");
     print("window (&Move Device, word by word)", wordByWord);
     print("ravelin-cli read (search, block read, second read, EEPROM check)", cliRead);
+    print("ravelin-cli program (ID check, erase, program, EEPROM, verify)", program);
+    print("ravelin-cli blank with the device ID check", checked);
+    print("ravelin-cli blank --no-id-check", skipped);
+    std::printf("\nthe device ID check: %.1f ms, %lld replies\n", checked.ms - skipped.ms,
+        static_cast<long long>(checked.replies) - static_cast<long long>(skipped.replies));
     return 0;
 }
