@@ -997,11 +997,16 @@ Report Console::programRun(const ChipFeed &next, const ChipDone &done)
     if (!prepareProgram(run))
         return run;
     const BufferState image = m_state.buffer;
+    // The file's notes are said with the first chip, before its own lines.
+    std::vector<std::string> notes = std::move(run.messages);
+    run.messages.clear();
     bool stopRun = false;
     for (std::size_t chips = 0; !stopRun && next(chips); ++chips) {
         Report chip;
         begin(chip, "program");
         chip.device = run.device;
+        chip.messages = std::move(notes);
+        notes.clear();
         // Every chip starts from the file's image: the last chip's number is gone.
         m_state.buffer = image;
         const auto stamp = [&](Report &report) {

@@ -128,7 +128,9 @@ nlohmann::json optionalWord(const std::optional<std::uint16_t> &value)
 
 } // namespace
 
-std::string toJson(const Report &report)
+namespace {
+
+nlohmann::json jsonOf(const Report &report)
 {
     nlohmann::json mismatches = nlohmann::json::array();
     for (const Mismatch &m : report.mismatches)
@@ -179,7 +181,22 @@ std::string toJson(const Report &report)
         }
         object["devices"] = devices;
     }
-    return object.dump();
+    if (report.serial)
+        object["serial"] = *report.serial;
+    if (!report.chips.empty()) {
+        nlohmann::json chips = nlohmann::json::array();
+        for (const Report &chip : report.chips)
+            chips.push_back(jsonOf(chip));
+        object["chips"] = chips;
+    }
+    return object;
+}
+
+} // namespace
+
+std::string toJson(const Report &report)
+{
+    return jsonOf(report).dump();
 }
 
 } // namespace ravelin::cli
