@@ -118,6 +118,17 @@ std::string serialsOf(const std::vector<BusDevice> &bus)
     return list;
 }
 
+// Why the programmer asked for by its serial number cannot be used, or empty.
+std::string notAttached(const std::string &serial, const std::vector<BusDevice> &bus)
+{
+    const bool attached = std::any_of(bus.begin(), bus.end(),
+        [&serial](const BusDevice &device) { return device.serial == serial; });
+    if (serial.empty() || attached)
+        return {};
+    return "ravelin-cli: no device with serial number " + serial + " is attached"
+        + (bus.empty() ? std::string() : " (attached: " + serialsOf(bus) + ")");
+}
+
 std::string milliseconds(std::uint64_t us)
 {
     char text[32];
@@ -245,12 +256,8 @@ bool Console::findProgrammer(Report &report)
         report.fail(Status::NoProgrammer);
         return false;
     }
-    const bool attached = std::any_of(bus.begin(), bus.end(),
-        [this](const BusDevice &device) { return device.serial == m_options.programmer; });
-    if (!m_options.programmer.empty() && !attached) {
-        report.messages.push_back("ravelin-cli: no device with serial number "
-            + m_options.programmer + " is attached"
-            + (bus.empty() ? std::string() : " (attached: " + serialsOf(bus) + ")"));
+    if (const std::string missing = notAttached(m_options.programmer, bus); !missing.empty()) {
+        report.messages.push_back(missing);
         report.fail(Status::NoProgrammer);
         return false;
     }
@@ -515,12 +522,8 @@ Report Console::detect()
         report.fail(Status::NoProgrammer);
         return report;
     }
-    const bool attached = std::any_of(bus.begin(), bus.end(),
-        [this](const BusDevice &device) { return device.serial == m_options.programmer; });
-    if (!m_options.programmer.empty() && !attached) {
-        report.messages.push_back("ravelin-cli: no device with serial number "
-            + m_options.programmer + " is attached (attached: " + serialsOf(bus) + ")");
-    }
+    if (const std::string missing = notAttached(m_options.programmer, bus); !missing.empty())
+        report.messages.push_back(missing);
     // Every device is asked for its firmware version, unless the user named one.
     std::size_t answered = 0;
     for (const BusDevice &device : bus) {
