@@ -513,6 +513,29 @@ private slots:
         QCOMPARE(mismatches[0].toObject()["address"].toString().size(), 4);
     }
 
+    // A bus that lists a gadget before the programmer: the gadget's silence
+    // leaves nothing behind for the next device asked, nor for a command.
+    void gadgetBeforeProgrammer()
+    {
+        std::unique_ptr<sim::SimChip> chip = sim::makeChip("16F84/A");
+        const auto bus = [&chip](Clock &clock) {
+            sim::ProgrammerOptions options;
+            options.devices = {{"FT5X2K7Q", "FT232R USB UART", false},
+                {"QP000001", "Quillon USB Programmer", true}};
+            return std::make_unique<sim::SimProgrammer>(clock, options, chip.get());
+        };
+        cli::Options options;
+        options.device = "16F84A";
+        cli::Console all(bus, options);
+        const cli::Report detected = all.detect();
+        QCOMPARE(detected.exit(), 0);
+        QVERIFY(detected.output.at(0).find("no programmer answers") != std::string::npos);
+        QVERIFY(detected.output.at(1).find("programmer, firmware 1.20") != std::string::npos);
+        options.programmer = "QP000001";
+        cli::Console named(bus, options);
+        QCOMPARE(named.blank().exit(), 0);
+    }
+
     // A code-protected image programs with the protection last, so that it
     // verifies; a verify of the protected chip then says why in one line. And
     // --no-eeprom keeps the chip's data EEPROM through the erase.
