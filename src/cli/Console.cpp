@@ -32,7 +32,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace ravelin::cli {
@@ -547,9 +546,7 @@ Report Console::detect()
     for (const DetectedDevice &seen : report.bus) {
         report.output.push_back(deviceLine(seen));
         if (seen.usbId) {
-            report.output.push_back("   USB id "
-                + hex4(static_cast<std::uint16_t>(*seen.usbId >> 16)) + ":"
-                + hex4(static_cast<std::uint16_t>(*seen.usbId & 0xFFFF)));
+            report.output.push_back("   USB id " + usbIdText(*seen.usbId));
         }
         if (seen.latencyMs)
             report.output.push_back("   latency timer " + std::to_string(*seen.latencyMs) + " ms");
@@ -955,13 +952,11 @@ void Console::programChip(Report &report, const std::function<bool(Report &)> &s
     finish(report, "Device is Programmed...");
 }
 
-void Console::recordChip(const Report &chip)
+std::string Console::recordChip(const Report &chip)
 {
     record::ChipRow row;
     row.time = record::utcNow();
-    char host[256] = {};
-    if (::gethostname(host, sizeof host - 1) == 0)
-        row.host = host;
+    row.host = record::hostName();
     row.programmer = chip.programmer;
     row.device = chip.device;
     const auto deviceRow = static_cast<std::size_t>(m_state.device.selectedRow);
@@ -983,8 +978,8 @@ void Console::recordChip(const Report &chip)
     row.exitStatus = chip.exit();
     row.seconds = chip.seconds;
     std::string error;
-    if (!m_record->addChip(row, error))
-        throw std::runtime_error(error);
+    m_record->addChip(row, error);
+    return error;
 }
 
 Report Console::program()
@@ -1037,10 +1032,8 @@ Report Console::programRun(const ChipFeed &next, const ChipDone &done)
         }
         chip.seconds = static_cast<double>(m_host.nowUs() - m_startUs) / 1e6;
         if (m_record) {
-            try {
-                recordChip(chip);
-            } catch (const std::runtime_error &error) {
-                chip.messages.push_back(std::string("ravelin-cli: ") + error.what());
+            if (const std::string error = recordChip(chip); !error.empty()) {
+                chip.messages.push_back("ravelin-cli: " + error);
                 chip.fail(Status::FileError);
                 stopRun = true;
             }

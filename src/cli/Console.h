@@ -112,7 +112,8 @@ private:
     // One chip, from the search to the configuration word; stamp writes the
     // chip's own number into the image once the chip proved to be the one.
     void programChip(Report &report, const std::function<bool(Report &)> &stamp);
-    void recordChip(const Report &chip);
+    // The chip's row in the record; why it could not be added, or empty.
+    std::string recordChip(const Report &chip);
     void takeMemoLines(Report &report);
     void begin(Report &report, const std::string &command);
     void finish(Report &report, const std::string &status);

@@ -170,8 +170,7 @@ nlohmann::json jsonOf(const Report &report)
                 {"description", utf8Safe(device.description)},
                 {"firmware", device.firmware ? nlohmann::json(*device.firmware) : nullptr}};
             if (device.usbId) {
-                entry["usbId"] = hex4(static_cast<std::uint16_t>(*device.usbId >> 16)) + ":"
-                    + hex4(static_cast<std::uint16_t>(*device.usbId & 0xFFFF));
+                entry["usbId"] = usbIdText(*device.usbId);
             }
             if (device.latencyMs)
                 entry["latencyMs"] = *device.latencyMs;
@@ -193,6 +192,11 @@ nlohmann::json jsonOf(const Report &report)
 }
 
 } // namespace
+
+std::string usbIdText(std::uint32_t id)
+{
+    return hex4(id >> 16) + ":" + hex4(id & 0xFFFF);
+}
 
 std::string toJson(const Report &report)
 {

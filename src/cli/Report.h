@@ -44,6 +44,9 @@ struct DetectedDevice
     std::vector<std::uint64_t> roundTripsUs;
 };
 
+// A USB vendor and product id as lsusb shows them: "0403:6001".
+std::string usbIdText(std::uint32_t id);
+
 // What one command did, for the exit status, the text output and --json.
 struct Report
 {

@@ -152,8 +152,9 @@ int listRecord(const std::string &file, bool json, bool csv)
     if (!record)
         return refuse(Status::FileError, error, json);
     const std::vector<record::ChipRow> chips = record->chips(error);
-    const std::vector<record::ProductionRecord::LooseSerial> loose
-        = error.empty() ? record->looseSerials(error) : decltype(loose) {};
+    std::vector<record::ProductionRecord::LooseSerial> loose;
+    if (error.empty())
+        loose = record->looseSerials(error);
     if (!error.empty())
         return refuse(Status::FileError, error, json);
     if (json)

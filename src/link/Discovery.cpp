@@ -44,6 +44,7 @@ void search(Core &core)
             showNotFound(core);
             return;
         }
+        GetFTDeviceSerialNo(core, index);
     } else {
         // Several devices may be attached: the one asked for by name.
         while (index < core.st.link.DeviceCount
@@ -55,9 +56,8 @@ void search(Core &core)
         }
     }
 
-    GetFTDeviceSerialNo(core, index);
-    // The open needs the serial number of the one device attached; the
-    // description read next replaces it in the list text.
+    // The open needs the serial number of the device found; the description
+    // read next replaces it in the list text.
     const std::string serial = core.st.link.LastListText;
     GetFTDeviceDescription(core, index);
     if (Open_USB_Device_By_Serial_Number(core, serial) == ft::Ok)

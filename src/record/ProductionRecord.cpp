@@ -161,14 +161,6 @@ std::int64_t pragma(sqlite3 *db, const char *sql, bool &ok)
     return row ? statement.integerAt(0) : 0;
 }
 
-std::string hostName()
-{
-    std::array<char, 256> name {};
-    if (gethostname(name.data(), name.size() - 1) != 0)
-        return {};
-    return name.data();
-}
-
 // A process on this host that still runs (EPERM: it runs, under another user).
 bool running(std::int64_t pid)
 {
@@ -432,6 +424,14 @@ std::string hexWord(std::uint16_t word)
     for (int i = 3; i >= 0; --i, word = std::uint16_t(word >> 4))
         hex[std::size_t(i)] = Digits[word & 0x0F];
     return hex;
+}
+
+std::string hostName()
+{
+    std::array<char, 256> name {};
+    if (gethostname(name.data(), name.size() - 1) != 0)
+        return {};
+    return name.data();
 }
 
 } // namespace ravelin::record

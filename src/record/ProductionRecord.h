@@ -85,6 +85,8 @@ private:
 
 std::string sha256Hex(const std::string &bytes);
 std::string utcNow(); // the time format of ChipRow::time
+// This machine's name, as the record keeps it.
+std::string hostName();
 // A word as the record keeps and shows it: four upper-case hex digits ("1063").
 std::string hexWord(std::uint16_t word);
 
